@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and tests need, only those missing.
+# Usage: scripts/install-deps.sh [main|all]
+#   main: native build and the demo run; all: adds the Windows toolchain, Wine,
+#   ffmpeg, the virtual display and the fuzzing compiler.
+set -euo pipefail
+want=${1:-all}
+
+main_pkgs=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libjpeg62-turbo-dev libtinyobjloader-dev libpng-dev)
+all_pkgs=(ffmpeg g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb xauth xdotool clang libclang-rt-14-dev valgrind)
+
+pkgs=("${main_pkgs[@]}")
+[ "$want" = all ] && pkgs+=("${all_pkgs[@]}")
+
+SUDO=
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+
+if [ "$want" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+
+fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}" >&2
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

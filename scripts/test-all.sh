@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything (Linux, the 32-bit Windows DLLs, a sanitizer build) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh all
+
+jobs=$(nproc)
+build() {  # build DIR [cmake args...]
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+build build/linux -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+build build/asan -DCMAKE_BUILD_TYPE=Debug -DORBIVANE_SANITIZE=ON
+
+export ORBIVANE_WIN32_BUILD=$PWD/build/win32
+ctest --test-dir build/win32 --output-on-failure -j "$jobs"
+ctest --test-dir build/linux --output-on-failure -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$jobs" -LE no-sanitizer
+echo "all tests passed"
