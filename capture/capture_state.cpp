@@ -1,0 +1,3 @@
+#include "capture/capture_state.h"
+
+host_scene* current_scene = nullptr;
