@@ -1,0 +1,19 @@
+// Fixed names through which QuickTime is found and bound.
+#pragma once
+
+namespace qt_name {
+inline constexpr char library[] = "QuickTime.qts";
+inline constexpr char registry_key[] = "Software\\Apple Computer, Inc.\\QuickTime";
+inline constexpr char system_dir_value[] = "QTSysDir";
+inline constexpr char library_folder_value[] = "QuickTime.qts folder";
+inline constexpr char extension_dir_value[] = "QTExtDir";
+// Appended to the system directory when QuickTime lives there; 10 characters.
+#ifdef _WIN32
+inline constexpr char extension_subfolder[] = "QuickTime\\";
+#else
+inline constexpr char extension_subfolder[] = "QuickTime/";
+#endif
+inline constexpr char dispatcher_entry[] = "theQuickTimeDispatcher";
+inline constexpr char call_component_entry[] = "_CallComponent";
+inline constexpr char call_component_with_storage_entry[] = "_CallComponentFunctionWithStorage";
+}  // namespace qt_name
