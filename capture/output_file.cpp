@@ -1,0 +1,102 @@
+#include "capture/output_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "plugin/module_instance.h"
+
+namespace {
+
+constexpr char save_filter[] = "QTVR Object file\0*.mov\0";  // the literal adds the closing zero
+constexpr char default_extension[] = "mov";
+constexpr std::uint32_t overwrite_prompt = 0x2;              // OFN_OVERWRITEPROMPT
+constexpr int max_alternative_names = 999;
+
+bool same_path(std::string_view a, std::string_view b) {
+#if defined(_WIN32)
+    // Windows file names ignore case; enough to catch the save dialog's own spelling.
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+#else
+    return a == b;
+#endif
+}
+
+// directory + title into out (path_buffer_size bytes); false when it would not fit.
+bool join(std::string_view directory, std::string_view title, char* out) {
+    if (directory.size() + title.size() + 1 > path_buffer_size) return false;
+    std::memcpy(out, directory.data(), directory.size());
+    std::memcpy(out + directory.size(), title.data(), title.size());
+    out[directory.size() + title.size()] = '\0';
+    return true;
+}
+
+}  // namespace
+
+bool make_temporary_path(const char* directory, const char* title, const char* user_path, char* temporary_path) {
+    const std::string_view title_text(title);
+    if (title_text.empty()) return false;
+    char candidate[path_buffer_size];
+    if (!join(directory, title_text, candidate)) return false;
+    if (!same_path(candidate, user_path)) {
+        std::memcpy(temporary_path, candidate, std::strlen(candidate) + 1);
+        return true;
+    }
+
+    // Saving into the temporary directory itself: recording under the same
+    // name would overwrite the user's file and then delete it.
+    const std::size_t dot = title_text.rfind('.');
+    const std::string_view stem = title_text.substr(0, dot);
+    const std::string_view extension = dot == std::string_view::npos ? std::string_view() : title_text.substr(dot);
+    platform::Platform& os = platform::current_platform();
+    for (int n = 1; n <= max_alternative_names; ++n) {
+        char varied[path_buffer_size];
+        const int length = std::snprintf(varied, sizeof varied, "%.*s~%d%.*s", static_cast<int>(stem.size()),
+                                         stem.data(), n, static_cast<int>(extension.size()), extension.data());
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof varied) return false;
+        if (!join(directory, varied, candidate)) return false;
+        if (!same_path(candidate, user_path) && !os.path_exists(candidate)) {
+            std::memcpy(temporary_path, candidate, std::strlen(candidate) + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+OutputChoice choose_output_file(char* user_path, char* temporary_path) {
+    user_path[0] = '\0';
+    temporary_path[0] = '\0';
+    char title[path_buffer_size] = {};
+
+    platform::save_dialog_request request{};
+    request.instance = module_instance;
+    request.filter = save_filter;
+    request.file = user_path;
+    request.file_size = path_buffer_size;
+    request.file_title = title;
+    request.title_size = path_buffer_size;
+    request.flags = overwrite_prompt;
+    request.default_extension = default_extension;
+
+    platform::Platform& os = platform::current_platform();
+    if (!os.save_file_dialog(request) || user_path[0] == '\0') {
+        user_path[0] = '\0';
+        return OutputChoice::cancelled;
+    }
+
+    // GetTempPathA answers the length written, or the size it would need.
+    char directory[path_buffer_size] = {};
+    const std::uint32_t length = os.temp_directory(path_buffer_size, directory);
+    if (length == 0 || length >= path_buffer_size || !make_temporary_path(directory, title, user_path, temporary_path)) {
+        user_path[0] = '\0';
+        temporary_path[0] = '\0';
+        return OutputChoice::refused;
+    }
+    return OutputChoice::chosen;
+}

@@ -1,0 +1,59 @@
+#include "capture/parameter_dialog.h"
+
+#include "capture/dialog_texts.h"
+
+namespace {
+
+// Item ids the host reports back; they are not the order of appearance.
+enum item_id : std::int32_t {
+    id_columns = 0,
+    id_rows = 1,
+    id_upper_hemisphere_only = 2,
+    id_stereo_method = 3,
+    id_parallax = 4,
+    id_stereo = 5,
+    id_stereo_group = 6,
+    id_stereo_group_end = 7,
+    id_light_follows = 8,
+};
+
+constexpr std::int32_t default_columns = 24;
+constexpr std::int32_t default_rows = 13;
+constexpr float default_parallax = 4.0f;
+
+}  // namespace
+
+DialogItems build_parameter_dialog(host_dialog& dialog) {
+    using namespace dialog_text;
+    dialog.set_title(title, 0);
+
+    DialogItems items{};
+    items.columns = dialog.append_item(dialog_integer, horizontal_divisions, id_columns, frames_unit, 0);
+    items.rows = dialog.append_item(dialog_integer, vertical_divisions, id_rows, frames_unit, 0);
+    items.upper_hemisphere_only =
+        dialog.append_item(dialog_check_box, upper_hemisphere_only, id_upper_hemisphere_only, nullptr, 0);
+    items.light_follows = dialog.append_item(dialog_check_box, move_light, id_light_follows, nullptr, 0);
+    dialog.append_item(dialog_group_begin, stereo_view, id_stereo_group, nullptr, 0);
+    items.stereo = dialog.append_item(dialog_check_box, stereo_view, id_stereo, nullptr, 0);
+    items.stereo_method = dialog.append_item(dialog_selection, dialog_text::stereo_method, id_stereo_method, nullptr, 0);
+    items.parallax = dialog.append_item(dialog_real, dialog_text::parallax, id_parallax, degrees_unit, 0);
+    dialog.append_item(dialog_group_end, stereo_view, id_stereo_group_end, nullptr, 0);
+
+    // Check boxes and the selection start as the host starts them.
+    dialog.set_integer(items.columns, default_columns, 0);
+    dialog.set_integer(items.rows, default_rows, 0);
+    dialog.set_real(items.parallax, default_parallax, 0);
+    return items;
+}
+
+DialogValues read_parameter_dialog(host_dialog& dialog, const DialogItems& items) {
+    DialogValues values{};
+    values.columns = dialog.read_integer(items.columns, 0);
+    values.rows = dialog.read_integer(items.rows, 0);
+    values.upper_hemisphere_only = dialog.read_check_box(items.upper_hemisphere_only, 0);
+    values.stereo_method = dialog.read_selection(items.stereo_method, 0);
+    values.parallax = dialog.read_real(items.parallax, 0);
+    values.stereo = dialog.read_check_box(items.stereo, 0);
+    values.light_follows = dialog.read_check_box(items.light_follows, 0);
+    return values;
+}
