@@ -1,0 +1,24 @@
+// Where the not-yet-flattened movie is written: beside the output file, under
+// the output's name with a different last character.
+#pragma once
+
+#include "quicktime/qt_types.h"
+
+// No free intermediate name could be found beside the output.
+constexpr OSErr dupFNErr = -48;
+
+// The derived last character: '@' for 't', 't' for anything else.
+char derived_last_character(char last);
+
+// Fills `intermediate` with the output specification whose name's last
+// character is the derived one, unless a file already has that name: then it
+// keeps varying the last character until the name is free, so the writer
+// never replaces (or later deletes) a file it did not create.
+//
+// `output_path` is the native path `output` was made from; its last character
+// is the name's last character, and existence is tested on it with that
+// character replaced. A name that differs from the output's only in letter
+// case is skipped: where the file system ignores case it is the output itself.
+// Returns noErr; paramErr for an empty name or a path that does not end in the
+// name's last character; dupFNErr when every candidate is taken.
+OSErr choose_intermediate_spec(const FSSpec& output, const char* output_path, FSSpec& intermediate);

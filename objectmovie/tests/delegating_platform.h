@@ -1,0 +1,67 @@
+// A platform for tests: the native one, except that beeps are counted and,
+// when `taken` is set, a path exists exactly when it is listed there.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class DelegatingPlatform : public platform::Platform {
+public:
+    DelegatingPlatform() : native_(platform::native_platform()) { platform::install_platform(this); }
+    ~DelegatingPlatform() override { platform::install_platform(nullptr); }
+    DelegatingPlatform(const DelegatingPlatform&) = delete;
+    DelegatingPlatform& operator=(const DelegatingPlatform&) = delete;
+
+    std::vector<std::uint32_t> beeps;
+    std::optional<std::set<std::string>> taken;
+    std::vector<std::string> existence_queries;
+
+    platform::module_handle loaded_module(const char* file_name) override { return native_.loaded_module(file_name); }
+    std::uint32_t module_file_name(platform::module_handle module, char* buffer, std::uint32_t size) override {
+        return native_.module_file_name(module, buffer, size);
+    }
+    platform::module_handle load_library(const char* path) override { return native_.load_library(path); }
+    platform::entry_point find_entry(platform::module_handle module, const char* name) override {
+        return native_.find_entry(module, name);
+    }
+    bool free_library(platform::module_handle module) override { return native_.free_library(module); }
+    bool read_machine_string(const char* key, const char* value, char* buffer, std::uint32_t size) override {
+        return native_.read_machine_string(key, value, buffer, size);
+    }
+    bool path_exists(const char* path) override {
+        existence_queries.emplace_back(path);
+        return taken ? taken->count(path) != 0 : native_.path_exists(path);
+    }
+    std::uint32_t system_directory(char* buffer, std::uint32_t size) override {
+        return native_.system_directory(buffer, size);
+    }
+    std::uint32_t temp_directory(std::uint32_t size, char* buffer) override {
+        return native_.temp_directory(size, buffer);
+    }
+    bool delete_file(const char* path) override { return native_.delete_file(path); }
+    std::uint32_t version_info_size(const char* path) override { return native_.version_info_size(path); }
+    bool version_info(const char* path, std::uint32_t size, void* block) override {
+        return native_.version_info(path, size, block);
+    }
+    bool query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) override {
+        return native_.query_fixed_file_version(block, most, least);
+    }
+    void* alloc_zeroed(std::uint32_t size) override { return native_.alloc_zeroed(size); }
+    void free_block(void* block) override { native_.free_block(block); }
+    bool save_file_dialog(const platform::save_dialog_request& request) override {
+        return native_.save_file_dialog(request);
+    }
+    platform::window_handle find_window(const char* title) override { return native_.find_window(title); }
+    bool window_exists(platform::window_handle window) override { return native_.window_exists(window); }
+    bool set_window_text(platform::window_handle window, const char* text) override {
+        return native_.set_window_text(window, text);
+    }
+    void message_beep(std::uint32_t type) override { beeps.push_back(type); }
+
+private:
+    platform::Platform& native_;
+};
