@@ -1,0 +1,1 @@
+void* module_instance = nullptr;
