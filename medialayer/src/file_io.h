@@ -1,0 +1,77 @@
+// The media layer's small file layer: positioned reads and writes on an owned
+// handle, temporary files beside a target, atomic replacement, and the fastest
+// file-to-file copy the OS offers. POSIX and Win32 implementations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "movie_model.h"
+
+namespace medialayer {
+
+class MovieFile {
+public:
+    MovieFile() = default;
+    ~MovieFile() { close(); }
+    MovieFile(MovieFile&& other) noexcept { swap(other); }
+    MovieFile& operator=(MovieFile&& other) noexcept {
+        if (this != &other) {
+            close();
+            swap(other);
+        }
+        return *this;
+    }
+    MovieFile(const MovieFile&) = delete;
+    MovieFile& operator=(const MovieFile&) = delete;
+
+    // fnfErr when missing, permErr when not permitted, ioErr otherwise.
+    static OSErr open_read(const std::string& path, MovieFile& out);
+    static OSErr open_update(const std::string& path, MovieFile& out);
+    // Creates a new empty file; replaces an existing one only when `replace`.
+    static OSErr create(const std::string& path, bool replace, MovieFile& out);
+    // Creates a fresh, uniquely named file in the directory of `target`.
+    static OSErr create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path);
+
+    bool is_open() const { return handle_ != invalid_handle; }
+    // Reads exactly n bytes at `offset`; eofErr when the file is shorter.
+    OSErr read_at(std::uint64_t offset, void* data, std::size_t n) const;
+    OSErr write_at(std::uint64_t offset, const void* data, std::size_t n);
+    OSErr size(std::uint64_t& out) const;
+    OSErr truncate(std::uint64_t size);
+    void close();
+
+    // Copies n bytes from `src` at src_offset to this file at dst_offset,
+    // kernel-side where possible.
+    OSErr copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::uint64_t n);
+
+private:
+    friend struct MovieFileAccess;
+#ifdef _WIN32
+    using Handle = void*;
+    static inline Handle const invalid_handle = reinterpret_cast<Handle>(-1);
+#else
+    using Handle = int;
+    static constexpr Handle invalid_handle = -1;
+#endif
+    void swap(MovieFile& other) noexcept {
+        std::swap(handle_, other.handle_);
+        std::swap(written_, other.written_);
+    }
+    // Asks the test fault hook before a write of n bytes.
+    OSErr check_fault(std::uint64_t n);
+    OSErr write_raw(std::uint64_t offset, const void* data, std::size_t n);
+
+    Handle handle_ = invalid_handle;
+    std::uint64_t written_ = 0;
+};
+
+// Renames `from` over `to`, replacing it in one step.
+OSErr replace_file(const std::string& from, const std::string& to);
+OSErr remove_file(const std::string& path);
+bool file_exists(const std::string& path);
+// An absolute, lexically normal form of `path`, for comparing file names.
+std::string normalized_path(const std::string& path);
+
+}  // namespace medialayer

@@ -1,0 +1,202 @@
+// POSIX file layer: pread/pwrite, and copy_file_range for sample bytes on
+// Linux so they move file to file inside the kernel.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "file_io.h"
+
+namespace medialayer {
+namespace {
+
+OSErr errno_to_oserr(int e) {
+    switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+        return fnfErr;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return permErr;
+    case EEXIST:
+        return dupFNErr;
+    case ENOMEM:
+        return memFullErr;
+    default:
+        return ioErr;
+    }
+}
+
+OSErr open_fd(const std::string& path, int flags, MovieFile& out, int& fd_out) {
+    if (path.empty()) return paramErr;
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) return errno_to_oserr(errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return S_ISDIR(st.st_mode) ? permErr : ioErr;
+    }
+    out.close();
+    fd_out = fd;
+    return noErr;
+}
+
+constexpr std::size_t copy_step = 8u << 20;  // bytes per copy call, so faults and progress land part way
+
+}  // namespace
+
+struct MovieFileAccess {
+    static int& fd(MovieFile& f) { return f.handle_; }
+    static int fd(const MovieFile& f) { return f.handle_; }
+};
+
+OSErr MovieFile::open_read(const std::string& path, MovieFile& out) {
+    return open_fd(path, O_RDONLY, out, MovieFileAccess::fd(out));
+}
+
+OSErr MovieFile::open_update(const std::string& path, MovieFile& out) {
+    return open_fd(path, O_RDWR, out, MovieFileAccess::fd(out));
+}
+
+OSErr MovieFile::create(const std::string& path, bool replace, MovieFile& out) {
+    return open_fd(path, O_RDWR | O_CREAT | (replace ? O_TRUNC : O_EXCL), out, MovieFileAccess::fd(out));
+}
+
+OSErr MovieFile::create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path t(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "." + t.filename().string() + ".part-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(counter++);
+        std::string candidate = (t.parent_path() / name).string();
+        OSErr err = create(candidate, false, out);
+        if (err == noErr) {
+            temp_path = candidate;
+            return noErr;
+        }
+        if (err != dupFNErr) return err;
+    }
+    return dupFNErr;
+}
+
+OSErr MovieFile::read_at(std::uint64_t offset, void* data, std::size_t n) const {
+    auto* p = static_cast<char*>(data);
+    while (n > 0) {
+        ssize_t got = ::pread(handle_, p, n, off_t(offset));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return ioErr;
+        }
+        if (got == 0) return eofErr;
+        p += got;
+        n -= std::size_t(got);
+        offset += std::uint64_t(got);
+    }
+    return noErr;
+}
+
+OSErr MovieFile::write_at(std::uint64_t offset, const void* data, std::size_t n) {
+    if (OSErr err = check_fault(n)) return err;
+    return write_raw(offset, data, n);
+}
+
+OSErr MovieFile::write_raw(std::uint64_t offset, const void* data, std::size_t n) {
+    const auto* p = static_cast<const char*>(data);
+    while (n > 0) {
+        ssize_t put = ::pwrite(handle_, p, n, off_t(offset));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return errno == ENOSPC ? OSErr(-34) : ioErr;  // dskFulErr
+        }
+        p += put;
+        n -= std::size_t(put);
+        offset += std::uint64_t(put);
+    }
+    return noErr;
+}
+
+OSErr MovieFile::size(std::uint64_t& out) const {
+    struct stat st;
+    if (::fstat(handle_, &st) != 0) return ioErr;
+    out = std::uint64_t(st.st_size);
+    return noErr;
+}
+
+OSErr MovieFile::truncate(std::uint64_t size) {
+    return ::ftruncate(handle_, off_t(size)) == 0 ? noErr : ioErr;
+}
+
+void MovieFile::close() {
+    if (handle_ != invalid_handle) ::close(handle_);
+    handle_ = invalid_handle;
+    written_ = 0;
+}
+
+OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
+                           std::uint64_t n) {
+    bool kernel_copy = true;
+    std::vector<char> buffer;
+    while (n > 0) {
+        std::size_t step = std::size_t(n < copy_step ? n : copy_step);
+        if (OSErr err = check_fault(step)) return err;
+        std::size_t done = 0;
+#ifdef __linux__
+        while (kernel_copy && done < step) {
+            off_t in = off_t(src_offset + done), outp = off_t(dst_offset + done);
+            ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, step - done, 0);
+            if (got > 0) {
+                done += std::size_t(got);
+            } else if (got == 0) {
+                return eofErr;
+            } else if (errno == EINTR) {
+                continue;
+            } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                       errno == EBADF) {
+                kernel_copy = false;  // not across these files: fall back to buffered copying
+            } else {
+                return errno == ENOSPC ? OSErr(-34) : ioErr;
+            }
+        }
+#endif
+        if (done < step) {
+            if (buffer.empty()) buffer.resize(1u << 20);
+            while (done < step) {
+                std::size_t chunk = std::min(buffer.size(), step - done);
+                if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
+                if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
+                done += chunk;
+            }
+        }
+        src_offset += step;
+        dst_offset += step;
+        n -= step;
+    }
+    (void)kernel_copy;
+    return noErr;
+}
+
+OSErr replace_file(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? noErr : errno_to_oserr(errno);
+}
+
+OSErr remove_file(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? noErr : errno_to_oserr(errno);
+}
+
+bool file_exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace medialayer
+
+#endif

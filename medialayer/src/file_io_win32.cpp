@@ -1,0 +1,182 @@
+// Win32 file layer: positioned ReadFile/WriteFile, MoveFileEx for the atomic
+// replace, and a buffered copy loop for sample bytes.
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <vector>
+
+#include "file_io.h"
+
+namespace medialayer {
+namespace {
+
+OSErr last_error_to_oserr() {
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return fnfErr;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return permErr;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return dupFNErr;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return memFullErr;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return -34;  // dskFulErr
+    default:
+        return ioErr;
+    }
+}
+
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr std::size_t copy_step = 8u << 20;
+
+OVERLAPPED at(std::uint64_t offset) {
+    OVERLAPPED o{};
+    o.Offset = DWORD(offset);
+    o.OffsetHigh = DWORD(offset >> 32);
+    return o;
+}
+
+}  // namespace
+
+struct MovieFileAccess {
+    static OSErr open(const std::string& path, DWORD access, DWORD disposition, MovieFile& out) {
+        if (path.empty()) return paramErr;
+        HANDLE h = CreateFileA(path.c_str(), access, share_all, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return last_error_to_oserr();
+        out.close();
+        out.handle_ = h;
+        return noErr;
+    }
+};
+
+OSErr MovieFile::open_read(const std::string& path, MovieFile& out) {
+    return MovieFileAccess::open(path, GENERIC_READ, OPEN_EXISTING, out);
+}
+
+OSErr MovieFile::open_update(const std::string& path, MovieFile& out) {
+    return MovieFileAccess::open(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, out);
+}
+
+OSErr MovieFile::create(const std::string& path, bool replace, MovieFile& out) {
+    return MovieFileAccess::open(path, GENERIC_READ | GENERIC_WRITE, replace ? CREATE_ALWAYS : CREATE_NEW, out);
+}
+
+OSErr MovieFile::create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path t(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "." + t.filename().string() + ".part-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(counter++);
+        std::string candidate = (t.parent_path() / name).string();
+        OSErr err = create(candidate, false, out);
+        if (err == noErr) {
+            temp_path = candidate;
+            return noErr;
+        }
+        if (err != dupFNErr) return err;
+    }
+    return dupFNErr;
+}
+
+OSErr MovieFile::read_at(std::uint64_t offset, void* data, std::size_t n) const {
+    auto* p = static_cast<char*>(data);
+    while (n > 0) {
+        DWORD want = DWORD(std::min<std::size_t>(n, 1u << 30)), got = 0;
+        OVERLAPPED o = at(offset);
+        if (!ReadFile(handle_, p, want, &got, &o)) return GetLastError() == ERROR_HANDLE_EOF ? eofErr : ioErr;
+        if (got == 0) return eofErr;
+        p += got;
+        n -= got;
+        offset += got;
+    }
+    return noErr;
+}
+
+OSErr MovieFile::write_at(std::uint64_t offset, const void* data, std::size_t n) {
+    if (OSErr err = check_fault(n)) return err;
+    return write_raw(offset, data, n);
+}
+
+OSErr MovieFile::write_raw(std::uint64_t offset, const void* data, std::size_t n) {
+    const auto* p = static_cast<const char*>(data);
+    while (n > 0) {
+        DWORD want = DWORD(std::min<std::size_t>(n, 1u << 30)), put = 0;
+        OVERLAPPED o = at(offset);
+        if (!WriteFile(handle_, p, want, &put, &o)) return last_error_to_oserr();
+        if (put == 0) return ioErr;
+        p += put;
+        n -= put;
+        offset += put;
+    }
+    return noErr;
+}
+
+OSErr MovieFile::size(std::uint64_t& out) const {
+    LARGE_INTEGER s;
+    if (!GetFileSizeEx(handle_, &s)) return ioErr;
+    out = std::uint64_t(s.QuadPart);
+    return noErr;
+}
+
+OSErr MovieFile::truncate(std::uint64_t size) {
+    LARGE_INTEGER pos;
+    pos.QuadPart = LONGLONG(size);
+    if (!SetFilePointerEx(handle_, pos, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) return ioErr;
+    return noErr;
+}
+
+void MovieFile::close() {
+    if (handle_ != invalid_handle) CloseHandle(handle_);
+    handle_ = invalid_handle;
+    written_ = 0;
+}
+
+OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
+                           std::uint64_t n) {
+    std::vector<char> buffer(std::size_t(std::min<std::uint64_t>(n, 1u << 20)));
+    while (n > 0) {
+        std::size_t step = std::size_t(n < copy_step ? n : copy_step);
+        if (OSErr err = check_fault(step)) return err;
+        for (std::size_t done = 0; done < step;) {
+            std::size_t chunk = std::min(buffer.size(), step - done);
+            if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
+            if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
+            done += chunk;
+        }
+        src_offset += step;
+        dst_offset += step;
+        n -= step;
+    }
+    return noErr;
+}
+
+OSErr replace_file(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? noErr
+               : last_error_to_oserr();
+}
+
+OSErr remove_file(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? noErr : last_error_to_oserr();
+}
+
+bool file_exists(const std::string& path) {
+    DWORD attrs = GetFileAttributesA(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace medialayer
+
+#endif
