@@ -20,6 +20,9 @@ void medialayer_fault_reset();
 void medialayer_fault_on_call(std::uint32_t nth, std::int16_t code);
 // The occurrence-th call (1-based) of selector from now fails with code.
 void medialayer_fault_on_selector(std::uint32_t selector, std::int16_t code, std::uint32_t occurrence);
+// Writing a movie file fails with code once that file would grow past
+// after_bytes: a disk filling up part way. Code 0 disarms; a reset disarms too.
+void medialayer_fault_on_write(std::uint64_t after_bytes, std::int16_t code);
 void medialayer_get_live_counts(medialayer_live_counts* counts);
 // Dispatcher calls since the last reset.
 std::uint32_t medialayer_call_count();
