@@ -24,8 +24,24 @@ bool copy_path(const char* path, char (&buffer)[path_buffer_size]) {
 
 char lower(unsigned char c) { return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c); }
 
-// Same directory and same name; letter case is ignored, as the Windows file
-// system does.
+// Whether two paths are spelt alike. Windows ignores letter case and takes
+// either separator; elsewhere only identical texts are known to be one file.
+bool same_path(const char* a, const char* b) {
+#ifdef _WIN32
+    for (; *a && *b; ++a, ++b) {
+        const bool separators = (*a == '/' || *a == '\\') && (*b == '/' || *b == '\\');
+        if (!separators && lower(static_cast<unsigned char>(*a)) != lower(static_cast<unsigned char>(*b))) {
+            return false;
+        }
+    }
+    return *a == *b;
+#else
+    return std::strcmp(a, b) == 0;
+#endif
+}
+
+// Same directory and same name; letter case is ignored, since the file system
+// may ignore it.
 bool same_file(const FSSpec& a, const FSSpec& b) {
     if (a.vRefNum != b.vRefNum || a.parID != b.parID || a.name[0] != b.name[0]) return false;
     for (unsigned i = 1; i <= a.name[0]; ++i) {
@@ -45,7 +61,7 @@ OSErr write_movie(const char* frame_movie_path, const char* output_path, std::in
     // Refused before any file is touched: a grid without frames, a missing
     // name, and a frame movie that is the output itself (writing the output
     // would destroy the frames being copied).
-    if (!paths_usable || rows < 1 || columns < 1 || std::strcmp(frame_movie, output) == 0) return paramErr;
+    if (!paths_usable || rows < 1 || columns < 1 || same_path(frame_movie, output)) return paramErr;
 
     // The records are filled in even for a file that does not exist yet, so
     // the results are not needed.
