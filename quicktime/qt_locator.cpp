@@ -11,27 +11,33 @@ constexpr std::uint32_t max_path = 260;
 constexpr std::uint32_t library_name_length = sizeof(qt_name::library) - 1;
 constexpr std::uint32_t extension_subfolder_length = sizeof(qt_name::extension_subfolder) - 1;
 
-// The system directory, ending in a separator, in at most size bytes; empty when the
-// call fails or the text would not fit with its separator.
+// True when a folder text of length characters can still take its final separator in size bytes.
+bool room_for_separator(const char* text, std::size_t length, std::uint32_t size) {
+    return length == 0 || qt_path::ends_with_separator(text) || length + 2 <= size;
+}
+
+// The system directory, without its final separator but with room for it in size bytes;
+// empty when the call fails or the text would not fit.
 void read_system_directory(char* buffer, std::uint32_t size) {
     buffer[0] = '\0';
-    if (size < 3) return;
-    // One byte held back for the separator. The call answers the length on success and the
-    // size it needs (at least what it was given) when the buffer is too small.
-    const std::uint32_t given = size - 1;
-    const std::uint32_t length = platform::current_platform().system_directory(buffer, given);
-    if (length == 0 || length >= given) {
+    // The call answers the length on success and the size it needs (more than it was given)
+    // when the buffer is too small.
+    const std::uint32_t length = platform::current_platform().system_directory(buffer, size);
+    if (length == 0 || length >= size) {
         buffer[0] = '\0';
         return;
     }
     buffer[length] = '\0';
+    if (!room_for_separator(buffer, length, size)) buffer[0] = '\0';
 }
 
 // Folder of an already loaded QuickTime.qts: its full file name without the file name.
 // Only a name that leaves a spare byte in size is taken.
 void read_loaded_module_folder(platform::module_handle module, char* buffer, std::uint32_t size) {
     char path[max_path + 1] = {};  // the spare zero terminates a name cut at max_path
-    platform::current_platform().module_file_name(module, path, max_path);
+    // A name cut to fit names no file: the answer is then the size given.
+    const std::uint32_t answered = platform::current_platform().module_file_name(module, path, max_path);
+    if (answered == 0 || answered >= max_path) return;
     const std::size_t length = std::strlen(path);
     if (length <= library_name_length || length - (library_name_length - 1) >= size) return;
     const std::size_t folder_length = length - library_name_length;
@@ -50,15 +56,22 @@ void read_existing_dir_value(const char* value_name, char* buffer, std::uint32_t
 void read_quicktime_dir_value(const char* value_name, char* buffer, std::uint32_t size) {
     if (!buffer || size == 0) return;
     std::memset(buffer, 0, size);
-    if (size < 3) return;
-    // The value may arrive without a terminator, and a separator may follow it: read at most
-    // size - 2 bytes so both always fit.
-    const std::uint32_t given = size - 2;
-    if (!platform::current_platform().read_machine_string(qt_name::registry_key, value_name, buffer, given)) {
+    if (size < 2) return;
+    platform::Platform& os = platform::current_platform();
+    if (!os.read_machine_string(qt_name::registry_key, value_name, buffer, size)) {
         buffer[0] = '\0';
         return;
     }
-    buffer[given] = '\0';
+    // A value stored without its terminator can fill every byte: then nothing fits after it.
+    if (buffer[size - 1] != '\0') {
+        buffer[0] = '\0';
+        return;
+    }
+    // A folder that cannot take its separator within size is as good as absent.
+    if (!room_for_separator(buffer, std::strlen(buffer), size)) {
+        buffer[0] = '\0';
+        return;
+    }
     qt_path::end_with_separator(buffer);
 }
 
