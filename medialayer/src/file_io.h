@@ -71,6 +71,8 @@ private:
 OSErr replace_file(const std::string& from, const std::string& to);
 OSErr remove_file(const std::string& path);
 bool file_exists(const std::string& path);
+// "<dir>/.<name>.part-<process>-<n>": a hidden sibling of `target`.
+std::string temporary_name_beside(const std::string& target, std::uint64_t process, unsigned n);
 // An absolute, lexically normal form of `path`, for comparing file names.
 std::string normalized_path(const std::string& path);
 

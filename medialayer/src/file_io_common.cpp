@@ -1,33 +1,36 @@
 // Parts of the file layer shared by both platforms.
 #include <filesystem>
-#include <mutex>
 #include <utility>
 
 #include "file_io.h"
 
 namespace medialayer {
 namespace {
-std::mutex hook_mutex;
 WriteFaultHook& fault_hook() {
     static WriteFaultHook hook;
     return hook;
 }
 }  // namespace
 
-void set_write_fault_hook(WriteFaultHook hook) {
-    std::lock_guard lock(hook_mutex);
-    fault_hook() = std::move(hook);
-}
+// Set by tests between operations, never while a write is in flight.
+void set_write_fault_hook(WriteFaultHook hook) { fault_hook() = std::move(hook); }
 
 OSErr MovieFile::check_fault(std::uint64_t n) {
-    WriteFaultHook hook;
-    {
-        std::lock_guard lock(hook_mutex);
-        hook = fault_hook();
-    }
+    const WriteFaultHook& hook = fault_hook();
     OSErr err = hook ? hook(written_, n) : noErr;
     if (err == noErr) written_ += n;
     return err;
+}
+
+std::string temporary_name_beside(const std::string& target, std::uint64_t process, unsigned n) {
+    std::filesystem::path t(target);
+    std::string name(".");
+    name.append(t.filename().string());
+    name.append(".part-");
+    name.append(std::to_string(process));
+    name.push_back('-');
+    name.append(std::to_string(n));
+    return (t.parent_path() / name).string();
 }
 
 std::string normalized_path(const std::string& path) {

@@ -73,11 +73,8 @@ OSErr MovieFile::create(const std::string& path, bool replace, MovieFile& out) {
 
 OSErr MovieFile::create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path) {
     static std::atomic<unsigned> counter{0};
-    std::filesystem::path t(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = "." + t.filename().string() + ".part-" + std::to_string(::getpid()) + "-" +
-                           std::to_string(counter++);
-        std::string candidate = (t.parent_path() / name).string();
+        std::string candidate = temporary_name_beside(target, std::uint64_t(::getpid()), counter++);
         OSErr err = create(candidate, false, out);
         if (err == noErr) {
             temp_path = candidate;

@@ -1,0 +1,195 @@
+// FlattenMovieData: a self-contained copy of a movie, movie atom first, sample
+// bytes streamed file to file into one media data atom. Written beside the
+// target and renamed over it, so a failure never costs the older file.
+#include <algorithm>
+#include <map>
+
+#include "big_endian.h"
+#include "file_io.h"
+#include "movie_model.h"
+#include "movie_serializer.h"
+
+namespace medialayer {
+namespace {
+
+struct SourceRange {
+    const std::string* path;
+    std::uint64_t offset;
+    std::uint32_t size;
+};
+
+// The flattened movie: same tracks, one self data reference, each distinct
+// description once. `sources` lists each sample's bytes in output order.
+OSErr build_flat_model(const MovieModel& movie, const std::string& out_path, MovieModel& flat,
+                       std::vector<SourceRange>& sources) {
+    flat.header = movie.header;
+    flat.user_data = movie.user_data;
+    flat.file_path = out_path;
+    for (const auto& t : movie.tracks) {
+        auto track = std::make_unique<TrackModel>();
+        track->id = t->id;
+        track->flags = t->flags;
+        track->creation_time = t->creation_time;
+        track->modification_time = t->modification_time;
+        track->layer = t->layer;
+        track->alternate_group = t->alternate_group;
+        track->volume = t->volume;
+        track->matrix = t->matrix;
+        track->width = t->width;
+        track->height = t->height;
+        track->edits = t->edits;
+        track->user_data = t->user_data;
+        if (t->media) {
+            const MediaModel& from = *t->media;
+            auto media = std::make_unique<MediaModel>();
+            media->type = from.type;
+            media->time_scale = from.time_scale;
+            media->language = from.language;
+            media->quality = from.quality;
+            media->creation_time = from.creation_time;
+            media->modification_time = from.modification_time;
+            media->handler_name = from.handler_name;
+            media->data_handler_name = from.data_handler_name;
+            media->graphics_mode = from.graphics_mode;
+            std::copy(std::begin(from.opcolor), std::end(from.opcolor), media->opcolor);
+            media->data_refs.push_back(DataRef{true, fourcc("alis"), out_path});
+            std::vector<std::uint32_t> mapped(from.descriptions.size(), 0);
+            for (std::size_t d = 0; d < from.descriptions.size(); ++d) {
+                auto same = std::find(media->descriptions.begin(), media->descriptions.end(), from.descriptions[d]);
+                if (same == media->descriptions.end()) {
+                    media->descriptions.push_back(from.descriptions[d]);
+                    mapped[d] = std::uint32_t(media->descriptions.size());
+                } else {
+                    mapped[d] = std::uint32_t(same - media->descriptions.begin() + 1);
+                }
+            }
+            media->samples.reserve(from.samples.size());
+            for (const auto& s : from.samples) {
+                if (s.data_ref_index == 0 || s.data_ref_index > from.data_refs.size()) return badDataRefIndex;
+                if (s.description_index == 0 || s.description_index > from.descriptions.size()) return invalidMedia;
+                const std::string& path = from.data_refs[s.data_ref_index - 1].path;
+                if (path.empty()) return couldNotResolveDataRef;
+                SampleEntry copy = s;
+                copy.data_ref_index = 1;
+                copy.description_index = mapped[s.description_index - 1];
+                media->samples.push_back(copy);
+                sources.push_back({&path, s.offset, s.size});
+            }
+            track->media = std::move(media);
+        }
+        flat.tracks.push_back(std::move(track));
+    }
+    return noErr;
+}
+
+// Gives every sample its place in the media data, in output order from `base`.
+std::uint64_t place_samples(MovieModel& flat, std::uint64_t base) {
+    std::uint64_t at = base;
+    for (auto& t : flat.tracks) {
+        if (!t->media) continue;
+        for (auto& s : t->media->samples) {
+            s.offset = at;
+            at += s.size;
+        }
+    }
+    return at - base;
+}
+
+std::vector<std::uint8_t> ftyp_atom() {
+    std::vector<std::uint8_t> out;
+    ByteWriter w(out);
+    auto at = w.begin_atom(fourcc("ftyp"));
+    w.u32(fourcc("qt  "));
+    w.u32(0x20050300);
+    w.u32(fourcc("qt  "));
+    w.end_atom(at);
+    return out;
+}
+
+// Opens each source file once and copies runs of adjacent samples in one go.
+class SampleCopier {
+public:
+    OSErr copy(MovieFile& out, std::uint64_t out_offset, const std::vector<SourceRange>& sources) {
+        std::size_t i = 0;
+        while (i < sources.size()) {
+            const SourceRange& first = sources[i];
+            std::uint64_t length = first.size;
+            std::size_t j = i + 1;
+            while (j < sources.size() && *sources[j].path == *first.path &&
+                   sources[j].offset == first.offset + length) {
+                length += sources[j].size;
+                ++j;
+            }
+            MovieFile* src = nullptr;
+            if (OSErr err = open(*first.path, src)) return err;
+            if (length > 0)
+                if (OSErr err = out.copy_from(*src, first.offset, out_offset, length)) return err;
+            out_offset += length;
+            i = j;
+        }
+        return noErr;
+    }
+
+private:
+    OSErr open(const std::string& path, MovieFile*& out) {
+        auto it = files_.find(path);
+        if (it == files_.end()) {
+            MovieFile f;
+            if (MovieFile::open_read(path, f) != noErr) return couldNotResolveDataRef;
+            it = files_.emplace(path, std::move(f)).first;
+        }
+        out = &it->second;
+        return noErr;
+    }
+    std::map<std::string, MovieFile> files_;
+};
+
+OSErr write_flat_file(MovieFile& out, const MovieModel& flat, const std::vector<std::uint8_t>& moov,
+                      bool wide_mdat, std::uint64_t data_size, const std::vector<SourceRange>& sources) {
+    std::vector<std::uint8_t> head = ftyp_atom();
+    head.insert(head.end(), moov.begin(), moov.end());
+    ByteWriter w(head);
+    if (wide_mdat) {
+        w.u32(1);
+        w.u32(fourcc("mdat"));
+        w.u64(16 + data_size);
+    } else {
+        w.u32(std::uint32_t(8 + data_size));
+        w.u32(fourcc("mdat"));
+    }
+    if (OSErr err = out.write_at(0, head.data(), head.size())) return err;
+    (void)flat;
+    SampleCopier copier;
+    return copier.copy(out, head.size(), sources);
+}
+
+}  // namespace
+
+OSErr flatten_movie(const MovieModel& movie, const std::string& out_path) {
+    if (out_path.empty()) return paramErr;
+    MovieModel flat;
+    std::vector<SourceRange> sources;
+    if (OSErr err = build_flat_model(movie, out_path, flat, sources)) return err;
+
+    // Lay out first so the movie atom, which holds the offsets, can go ahead of the data.
+    const std::uint64_t ftyp_size = 20;
+    std::uint64_t data_size = place_samples(flat, 0);
+    std::size_t moov_size = serialize_movie(flat, out_path, false).size();
+    bool wide = ftyp_size + moov_size + 8 + data_size > 0xFFFFFFFFull;
+    if (wide) moov_size = serialize_movie(flat, out_path, true).size();
+    std::uint64_t base = ftyp_size + moov_size + (wide ? 16 : 8);
+    place_samples(flat, base);
+    std::vector<std::uint8_t> moov = serialize_movie(flat, out_path, wide);
+    if (moov.size() != moov_size) return invalidMovie;  // layout must not move under the offsets
+
+    MovieFile out;
+    std::string temp_path;
+    if (OSErr err = MovieFile::create_temporary_beside(out_path, out, temp_path)) return err;
+    OSErr err = write_flat_file(out, flat, moov, wide, data_size, sources);
+    out.close();
+    if (err == noErr) err = replace_file(temp_path, out_path);
+    if (err != noErr) remove_file(temp_path);
+    return err;
+}
+
+}  // namespace medialayer
