@@ -27,6 +27,7 @@ class byte_source {
 public:
     virtual ~byte_source() = default;
     virtual bool read(std::uint64_t offset, std::size_t size, unsigned char* out) = 0;
+    virtual std::uint64_t size() const = 0;
 };
 
 inline std::uint64_t little_endian(const unsigned char* bytes, std::size_t count) {
@@ -93,7 +94,7 @@ inline bool has_name(byte_source& file, const section& names, std::uint32_t name
 
 // Walks the notes of the section for the version note.
 inline bool find_note(byte_source& file, const section& notes, file_version& out) {
-    if (notes.offset > UINT64_MAX - notes.size) return false;
+    if (notes.offset > file.size() || notes.size > file.size() - notes.offset) return false;
     std::uint64_t at = 0;
     while (notes.size - at >= 12) {
         unsigned char header[12];
@@ -127,7 +128,7 @@ inline bool read_version_note(byte_source& file, file_version& out) {
     const auto entry_size = static_cast<std::uint16_t>(little_endian(header + form->shentsize_at, 2));
     const auto count = static_cast<std::uint16_t>(little_endian(header + form->shnum_at, 2));
     const auto names_index = static_cast<std::uint16_t>(little_endian(header + form->shstrndx_at, 2));
-    if (table == 0 || table > UINT64_MAX - 0xFFFFull * 0xFFFFull) return false;
+    if (table == 0 || table > file.size()) return false;
     if (entry_size < form->entry_size || names_index >= count) return false;
 
     detail::section names;

@@ -130,6 +130,7 @@ public:
         }
         return true;
     }
+    std::uint64_t size() const override { return size_; }
 
 private:
     int fd_;
