@@ -91,16 +91,17 @@ OSErr parse_sample_table(const AtomSpan& stbl, bool video, SampleTableAtoms& t) 
 OSErr expand_samples(const SampleTableAtoms& t, MediaModel& media, DataRefSizes& sizes) {
     const std::uint64_t n = t.stsz.count;
     if (n > max_samples) return memFullErr;
-    if (t.stsz.uniform_size != 0 && n > 0) {
-        // Uniform sizes cost no table bytes, so bound the count by the data
-        // the largest referenced file could hold before allocating anything.
-        std::uint64_t largest = 0;
-        for (const auto& ref : media.data_refs) {
-            std::uint64_t s = 0;
-            if (sizes.size_of(ref, s) == noErr) largest = std::max(largest, s);
-        }
-        if (n > largest / t.stsz.uniform_size) return invalidMovie;
+    // Every data reference a description names must resolve, whether or not
+    // samples use it; the largest file bounds how many samples can exist.
+    std::uint64_t largest = 0;
+    for (const auto& entry : t.stsd.entries) {
+        if (entry.data_ref_index == 0 || entry.data_ref_index > media.data_refs.size()) return badDataRefIndex;
+        std::uint64_t s = 0;
+        if (OSErr err = sizes.size_of(media.data_refs[entry.data_ref_index - 1], s)) return err;
+        largest = std::max(largest, s);
     }
+    // Uniform sizes cost no table bytes: bound the count by the data before allocating.
+    if (t.stsz.uniform_size != 0 && n > largest / t.stsz.uniform_size) return invalidMovie;
 
     std::uint64_t timed = 0;
     for (const auto& run : t.stts.runs) {
