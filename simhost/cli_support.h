@@ -1,0 +1,57 @@
+// What the orbivane-host command needs from the operating system: Ctrl-C,
+// the terminal's progress line, and careful handling of the output files.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace simhost {
+
+// The first Ctrl-C sets the flag (the host's abort follows at the next
+// progress advance); a second one ends the process.
+const std::atomic<bool>& install_interrupt_handler();
+
+// One line on stderr rewritten in place, shown only on a terminal.
+class ProgressLine {
+public:
+    ProgressLine();
+    void show(const std::string& text);
+    // Ends the line so later output starts on a fresh one.
+    void finish();
+
+private:
+    bool terminal_;
+    bool drawn_ = false;
+};
+
+std::string absolute_path(const std::string& path);
+// Throws usage_error when the file cannot be written where asked: its folder
+// is missing, is not a folder or is not writable, or the path is a folder.
+void check_output_path(const std::string& path);
+bool is_regular_file(const std::string& path);
+std::optional<std::uint64_t> file_size(const std::string& path);
+// The folder holding this program.
+std::string executable_directory();
+// $TMPDIR, else /tmp.
+std::string temp_parent();
+void set_temp_directory(const std::string& path);
+// Replaces target with source in one step (same file system); false with a reason on failure.
+bool replace_file(const std::string& source, const std::string& target, std::string& reason);
+
+// A fresh private folder, removed with whatever is left in it.
+class ScratchDirectory {
+public:
+    // Throws std::runtime_error when the folder cannot be made.
+    ScratchDirectory(const std::string& parent, const std::string& prefix);
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace simhost

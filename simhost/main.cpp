@@ -1,0 +1,172 @@
+// orbivane-host: loads the Orbivane plug-in into the simulated host and runs its command once.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "simhost/cli_support.h"
+#include "simhost/command_line.h"
+#include "simhost/cp932_text.h"
+#include "simhost/demo_scene.h"
+#include "simhost/session.h"
+#if SIMHOST_WITH_OBJ
+#include "simhost/obj_model.h"
+#endif
+
+namespace {
+
+using namespace simhost;
+
+constexpr int exit_done = 0;
+constexpr int exit_failed = 1;
+constexpr int exit_usage = 2;
+constexpr int exit_stopped = 130;
+
+std::string find_plugin(const HostCommandLine& c) {
+    if (c.plugin) {
+        if (!is_regular_file(*c.plugin)) throw usage_error("The plug-in " + *c.plugin + " does not exist.");
+        return *c.plugin;
+    }
+    const std::string beside = executable_directory() + "/../lib/Orbivane.so";
+    if (is_regular_file(beside)) return beside;
+#ifdef ORBIVANE_PLUGIN_BUILD_PATH
+    if (is_regular_file(ORBIVANE_PLUGIN_BUILD_PATH)) return ORBIVANE_PLUGIN_BUILD_PATH;
+#endif
+    throw usage_error("Cannot find the plug-in Orbivane.so beside this program; give its path with --plugin.");
+}
+
+std::string with_extension(std::string path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.find('.') == std::string::npos) path += ".mov";
+    return path;
+}
+
+std::string file_title(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string megabytes(std::uint64_t bytes) {
+    char text[32];
+    if (bytes < 1024 * 1024) std::snprintf(text, sizeof text, "%.1f KB", bytes / 1024.0);
+    else std::snprintf(text, sizeof text, "%.1f MB", bytes / (1024.0 * 1024.0));
+    return text;
+}
+
+int run(const HostCommandLine& c) {
+    const std::string out = absolute_path(with_extension(c.out));
+    check_output_path(out);
+
+    SessionOptions options;
+    if (c.model) {
+#if SIMHOST_WITH_OBJ
+        LoadedModel model = load_obj_model(*c.model);
+        if (c.trace && !model.warnings.empty()) std::fprintf(stderr, "model: %s", model.warnings.c_str());
+        options.scene = std::move(model.scene);
+#else
+        throw usage_error("This build cannot read OBJ models.");
+#endif
+    }
+    const std::string plugin = find_plugin(c);
+
+    // The plug-in's temporary frame movie goes into a folder of our own, and
+    // the finished movie into a folder beside the output, moved into place
+    // only when complete: a failed or stopped run never harms an older file.
+    ScratchDirectory work(temp_parent(), "orbivane-host-");
+    set_temp_directory(work.path());
+    const std::size_t slash = out.find_last_of('/');
+    ScratchDirectory staging(out.substr(0, slash == 0 ? 1 : slash), ".orbivane-");
+    const std::string staged = staging.path() + "/" + file_title(out);
+
+    ProgressLine progress_line;
+    options.image_size = c.size;
+    options.codec = c.codec;
+    options.dialog = c.answers;
+    options.save_path = staged;
+    options.abort_at_frame = c.abort_at;
+    options.stop_requested = &install_interrupt_handler();
+    options.on_window_text = [&progress_line, &c](const std::string& text) {
+        if (c.trace) std::fprintf(stderr, "progress: %s\n", text.c_str());
+        else progress_line.show(text);
+    };
+    if (c.trace)
+        options.on_call = [](const CallRecord& call) { std::fprintf(stderr, "host: %s\n", call.text().c_str()); };
+
+    Session session(std::move(options));
+    const PluginDescription& described = session.load_plugin(plugin);
+    if (c.trace)
+        std::fprintf(stderr, "plug-in: %s \"%s\" by %s, id 0x%08X: %s\n", plugin.c_str(), described.name.c_str(),
+                     described.info_author.c_str(), static_cast<unsigned>(described.id),
+                     utf8_from_cp932(described.info_description).c_str());
+
+    const CommandResult result = session.run_command();
+    progress_line.finish();
+    for (const std::string& problem : result.problems) std::fprintf(stderr, "warning: %s.\n", problem.c_str());
+    for (const AuditFinding& finding : result.audit.findings) std::fprintf(stderr, "warning: %s.\n", finding.text.c_str());
+
+    const bool stopped = result.abort_raised;
+    if (!result.returned) {
+        std::fprintf(stderr, "The command failed: %s.\n", result.exception.c_str());
+        return exit_failed;
+    }
+    if (!is_regular_file(staged)) {
+        if (session.dialogs().empty() || !session.dialogs().back().confirmed)
+            std::fprintf(stderr, "The command was cancelled in its dialog; nothing was written.\n");
+        else if (stopped)
+            std::fprintf(stderr, "Stopped before the first row was complete; nothing was written.\n");
+        else
+            std::fprintf(stderr, "The plug-in wrote no movie; %s is unchanged.\n", out.c_str());
+        return stopped ? exit_stopped : exit_failed;
+    }
+    std::string reason;
+    if (!replace_file(staged, out, reason)) {
+        std::fprintf(stderr, "Cannot put the movie in place at %s: %s.\n", out.c_str(), reason.c_str());
+        return exit_failed;
+    }
+
+    const DialogItem* columns_item = session.dialogs().back().item_with_id(DialogAnswers::columns_id);
+    const int columns = columns_item ? static_cast<int>(columns_item->value) : 0;
+    const int frames = result.frames_recorded;
+    const int rows = columns > 0 ? frames / columns : 0;
+    const std::vector<RecordedFrame>& recorded = session.recorded_frames();
+    const ImageSize frame = recorded.empty() ? ImageSize{0, 0} : recorded.back().size;
+    std::printf("%s %s\n  grid %d x %d (%d frames), frames %d x %d, %s, %.1f s\n",
+                stopped ? "Stopped early; wrote the rows completed to" : "Wrote", out.c_str(), columns, rows,
+                rows * columns, frame.width, frame.height, megabytes(file_size(out).value_or(0)).c_str(),
+                result.seconds);
+    return stopped ? exit_stopped : exit_done;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    HostCommandLine command_line;
+    try {
+        command_line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const usage_error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exit_usage;
+    }
+    if (command_line.help) {
+        std::fputs(help_text().c_str(), stdout);
+        return exit_done;
+    }
+    try {
+        return run(command_line);
+    } catch (const usage_error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exit_usage;
+#if SIMHOST_WITH_OBJ
+    } catch (const model_error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exit_usage;
+#endif
+    } catch (const plugin_error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exit_failed;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orbivane-host: %s.\n", e.what());
+        return exit_failed;
+    }
+}
