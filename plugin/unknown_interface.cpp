@@ -2,10 +2,10 @@
 
 HRESULT ORB_STDCALL unknown_interface::QueryInterface(REFIID, void**) { return E_NOINTERFACE; }
 
-ULONG ORB_STDCALL unknown_interface::AddRef() { return static_cast<ULONG>(++refcount_); }
+ULONG ORB_STDCALL unknown_interface::AddRef() { return static_cast<ULONG>(++refcount); }
 
 ULONG ORB_STDCALL unknown_interface::Release() {
-    const std::int32_t count = --refcount_;
+    const std::int32_t count = --refcount;
     if (count != 0) return static_cast<ULONG>(count);
     destroy(1);
     return 0;

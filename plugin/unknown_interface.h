@@ -32,5 +32,5 @@ protected:
     unknown_interface& operator=(const unknown_interface&) = delete;
 
 private:
-    std::int32_t refcount_ = 0;
+    std::int32_t refcount = 0;
 };
