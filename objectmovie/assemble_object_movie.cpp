@@ -87,6 +87,6 @@ OSErr assemble_object_movie(const FSSpec* target, const FSSpec* source) {
 
     // The view the frame movie opens at becomes the object movie's initial view.
     const TimeValue view_time = GetMovieTime(source_movie.get(), nullptr);
-    return store_object_movie(new_movie.get(), target_file.get(), object_record(columns, rows, frame_duration, view_time),
-                              view_time);
+    const NavgRecord record = object_record(columns, rows, frame_duration, view_time);
+    return store_object_movie(new_movie.get(), target_file.get(), record, view_time);
 }

@@ -19,7 +19,9 @@ FSSpec spec_named(const char* name) {
     return spec;
 }
 
-std::string name_of(const FSSpec& spec) { return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]); }
+std::string name_of(const FSSpec& spec) {
+    return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+}
 
 struct NameCase {
     const char* test_name;
@@ -58,7 +60,9 @@ TEST_P(IntermediateName, IsAFreeNameBesideTheOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IntermediateName, testing::ValuesIn(name_cases),
-                         [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.test_name); });
+                         [](const testing::TestParamInfo<NameCase>& info) {
+                             return std::string(info.param.test_name);
+                         });
 
 TEST(IntermediateNameRefuses, AnEmptyNameOrAPathThatIsNotTheName) {
     DelegatingPlatform os;
