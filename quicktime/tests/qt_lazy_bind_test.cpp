@@ -61,6 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(VersionCase{"v7_0_2_0", version_ms(7, 0), version_ms(2, 0), true},
                       VersionCase{"v7_0_1_99", version_ms(7, 0), version_ms(1, 99), false},
                       VersionCase{"v7_0_258_0_counts_as_7_0_2_0", version_ms(7, 0), version_ms(258, 0), true},
+                      VersionCase{"v7_0_257_0_counts_as_7_0_1_0", version_ms(7, 0), version_ms(257, 0), false},
+                      VersionCase{"v7_0_1_512_counts_as_7_0_1_0", version_ms(7, 0), version_ms(1, 512), false},
                       VersionCase{"v7_0_2_5", version_ms(7, 0), version_ms(2, 5), true},
                       VersionCase{"v7_1_0_0", version_ms(7, 1), version_ms(0, 0), true},
                       VersionCase{"v8_0_0_0", version_ms(8, 0), version_ms(0, 0), true},

@@ -230,11 +230,14 @@ TEST_F(LocatorTest, AnUnterminatedRegistryValueStaysInsideTheBuffer) {
     for (const std::string pattern : {"abc", "ab/"}) {
         os.registry["QTSysDir"] = pattern;
         for (std::uint32_t size : {2u, 3u, 40u, 247u}) {
-            std::vector<char> buffer(size + 16, '#');
+            // A zero just past the buffer would hide a missing terminator from a read that overran.
+            const std::string guard = std::string(1, '\0') + std::string(15, '#');
+            std::vector<char> buffer(size, '#');
+            buffer.insert(buffer.end(), guard.begin(), guard.end());
             read_quicktime_dir_value("QTSysDir", buffer.data(), size);
             const std::size_t length = strnlen(buffer.data(), size);
             EXPECT_LT(length, size) << "unterminated at size " << size;
-            EXPECT_EQ(std::string(buffer.data() + size, 16), std::string(16, '#')) << "overrun at size " << size;
+            EXPECT_EQ(std::string(buffer.data() + size, 16), guard) << "overrun at size " << size;
             if (length > 0) {
                 EXPECT_TRUE(qt_path::ends_with_separator(buffer.data()));
             }
