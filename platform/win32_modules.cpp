@@ -49,6 +49,8 @@ bool Win32Platform::query_fixed_file_version(const void* block, std::uint32_t* m
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
     if (!VerQueryValueA(block, "\\", reinterpret_cast<void**>(&info), &length) || !info) return false;
+    // A root block too short for the record, or without its signature, holds no version.
+    if (length < sizeof(VS_FIXEDFILEINFO) || info->dwSignature != 0xFEEF04BD) return false;
     *most = info->dwFileVersionMS;
     *least = info->dwFileVersionLS;
     return true;

@@ -292,14 +292,6 @@ TEST_F(VersionNoteTest, FilesWithoutNotesHaveNoVersion) {
     EXPECT_EQ(os().version_info_size(fs::canonical("/proc/self/exe").c_str()), 0u);
 }
 
-TEST_F(VersionNoteTest, ABlockTooSmallIsRefused) {
-    const std::string path = write(ElfFile{true, {{".note.qtversion", v7_7_9_0}}}.build());
-    const std::uint32_t size = os().version_info_size(path.c_str());
-    ASSERT_GT(size, 0u);
-    std::vector<unsigned char> block(size, 0);
-    EXPECT_FALSE(os().version_info(path.c_str(), size - 1, block.data()));
-}
-
 // --- the real media library ---
 
 TEST(PosixModules, TheMediaLibraryLoadsBindsAndCarriesItsVersion) {

@@ -90,12 +90,6 @@ TEST_F(LocatorTest, AFailedSystemDirectoryReadIsNoFolder) {
     EXPECT_EQ(os.system_dir_reads, 1);
 }
 
-TEST_F(LocatorTest, AMissingBufferFindsNothing) {
-    os.system_dir = system32;
-    os.existing_folders = {system32};
-    EXPECT_FALSE(find_quicktime_folder(nullptr, folder_budget));
-}
-
 TEST_F(LocatorTest, ASeparatorIsAppendedOnlyWhenTheFolderLacksOne) {
     const struct {
         std::string stored;
