@@ -105,6 +105,21 @@ TEST(PosixSystemDirectory, IsTheFolderHoldingThePluginCode) {
     EXPECT_EQ(os().system_directory(small, sizeof small), expected.size() + 1) << "the size needed, zero included";
 }
 
+TEST(PosixSystemDirectory, InALoadedModuleIsThatModulesFolder) {
+    scoped_env unset("ORBIVANE_SYSTEM_DIR", nullptr);
+    const fs::path probe = fs::canonical(ORBIVANE_TEST_PROBE);
+    void* module = dlopen(probe.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    using probe_fn = unsigned (*)(char*, unsigned);
+    auto system_directory = reinterpret_cast<probe_fn>(dlsym(module, "orbivane_probe_system_directory"));
+    ASSERT_NE(system_directory, nullptr);
+    char buffer[4096];
+    EXPECT_GT(system_directory(buffer, sizeof buffer), 0u);
+    EXPECT_EQ(std::string(buffer), probe.parent_path().string());
+    EXPECT_NE(probe.parent_path(), fs::canonical("/proc/self/exe").parent_path());
+    dlclose(module);
+}
+
 TEST(PosixSystemDirectory, CanBeOverriddenWithoutItsFinalSeparator) {
     scoped_env set("ORBIVANE_SYSTEM_DIR", "/srv/quicktime/");
     char buffer[64];
