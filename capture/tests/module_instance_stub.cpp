@@ -1,1 +1,0 @@
-void* module_instance = nullptr;
