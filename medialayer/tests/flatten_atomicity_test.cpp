@@ -29,7 +29,7 @@ TEST(FlattenAtomicity, AFailureAnywhereLeavesTheOlderTargetAndNoTemporary) {
     ScratchDir dir("flatten");
     std::string source = dir.file("frames.mov"), target = dir.file("object.mov");
     // Large enough that the sample copy runs in several steps.
-    write_raw_movie(source, 1024, 1024, 12);
+    write_raw_movie(source, 1024, 1024, 4);
     MovieModel movie;
     ASSERT_EQ(load_movie_file(source, movie), 0);
     // A fault-free flatten elsewhere gives the size the faults cut into.
