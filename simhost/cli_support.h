@@ -9,8 +9,8 @@
 
 namespace simhost {
 
-// The first Ctrl-C sets the flag (the host's abort follows at the next
-// progress advance); a second one ends the process.
+// The first Ctrl-C (or SIGTERM) sets the flag, and the host's abort follows
+// at the next progress advance; a second one ends the process.
 const std::atomic<bool>& install_interrupt_handler();
 
 // One line on stderr rewritten in place, shown only on a terminal.

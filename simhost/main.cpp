@@ -55,6 +55,8 @@ std::string megabytes(std::uint64_t bytes) {
 }
 
 int run(const HostCommandLine& c) {
+    // A folder named as the output is refused before ".mov" could turn it into a file name.
+    check_output_path(absolute_path(c.out));
     const std::string out = absolute_path(with_extension(c.out));
     check_output_path(out);
 

@@ -8,17 +8,21 @@ namespace {
 
 std::atomic<bool> stop_requested{false};
 
-extern "C" void on_interrupt(int) {
+extern "C" void on_stop_signal(int signal) {
     if (stop_requested.exchange(true)) {
-        std::signal(SIGINT, SIG_DFL);
-        std::raise(SIGINT);
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
     }
 }
 
 }  // namespace
 
 const std::atomic<bool>& install_interrupt_handler() {
-    std::signal(SIGINT, on_interrupt);
+    // Ctrl-C and a polite kill stop the capture the same way, so the working
+    // folders are cleaned up; a closed output pipe must not kill the run midway.
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+    std::signal(SIGPIPE, SIG_IGN);
     return stop_requested;
 }
 
