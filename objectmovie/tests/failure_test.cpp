@@ -123,14 +123,18 @@ TEST_F(WriterTest, FlattenFailingPartWayKeepsTheOlderOutput) {
 // Relabels the frame movie's only track as sound, so it has no video track.
 bool make_video_track_sound(const std::string& path) {
     std::vector<std::uint8_t> bytes = read_file(path);
+    // Each level's list is kept while the next level is searched.
     const auto top = atoms_in(bytes, 0, bytes.size());
     const AtomSpan* moov = find_atom(top, "moov");
     if (!moov) return false;
-    const AtomSpan* trak = find_atom(atoms_in(bytes, *moov), "trak");
+    const auto movie = atoms_in(bytes, *moov);
+    const AtomSpan* trak = find_atom(movie, "trak");
     if (!trak) return false;
-    const AtomSpan* mdia = find_atom(atoms_in(bytes, *trak), "mdia");
+    const auto track = atoms_in(bytes, *trak);
+    const AtomSpan* mdia = find_atom(track, "mdia");
     if (!mdia) return false;
-    const AtomSpan* hdlr = find_atom(atoms_in(bytes, *mdia), "hdlr");
+    const auto media = atoms_in(bytes, *mdia);
+    const AtomSpan* hdlr = find_atom(media, "hdlr");
     // Version and flags, component type, then the subtype.
     if (!hdlr || hdlr->end - hdlr->payload < 12) return false;
     std::uint8_t* subtype = &bytes[hdlr->payload + 8];
