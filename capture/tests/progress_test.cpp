@@ -41,9 +41,9 @@ TEST(FormatProgressText, TwoBlanksAfterTheWordAndEveryNumberFits) {
 struct ScriptedProgress : host_progress {
     int advances = 0;
     int abort_on = 0;  // 1-based advance that throws; 0 never
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
+    HRESULT ORB_STDCALL QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG ORB_STDCALL AddRef() override { return 1; }
+    ULONG ORB_STDCALL Release() override { return 1; }
     void set_range(std::int32_t, std::int32_t, host_reserved) override {}
     void set_position(std::int32_t, host_reserved) override {}
     void advance(std::int32_t step, host_reserved) override {
