@@ -38,13 +38,15 @@ OSErr errno_to_oserr(int e) {
 
 OSErr open_fd(const std::string& path, int flags, MovieFile& out, int& fd_out) {
     if (path.empty()) return paramErr;
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    // Non-blocking so a path naming a FIFO cannot stall us; only regular files are movies.
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return errno_to_oserr(errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return S_ISDIR(st.st_mode) ? permErr : ioErr;
+        return permErr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     out.close();
     fd_out = fd;
     return noErr;

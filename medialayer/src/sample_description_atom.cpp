@@ -6,7 +6,6 @@ namespace medialayer {
 namespace {
 
 constexpr std::size_t entry_header = 16;   // size, format, 6 reserved, data reference index
-constexpr std::size_t video_fields = 70;   // image description after the entry header
 
 OSErr parse_video(ByteReader& r, SampleDescriptionRecord& d) {
     d.video = true;
