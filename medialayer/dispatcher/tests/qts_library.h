@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "medialayer/test_control.h"
 #include "quicktime/qt_selectors.h"
@@ -35,10 +36,14 @@ std::string library_path();
 // Resolves an exported name of the loaded library; null when absent.
 void* find_export(const char* name);
 
+// When set, the selector of every call made through qt:: is appended to it.
+inline std::vector<std::uint32_t>* call_log = nullptr;
+
 namespace qt {
 
 template <typename... A>
 std::intptr_t call(std::uint32_t selector, A... arguments) {
+    if (call_log != nullptr) call_log->push_back(selector);
     return QtsLibrary::get().dispatcher(selector, arguments...);
 }
 
