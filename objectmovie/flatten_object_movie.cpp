@@ -21,7 +21,7 @@ constexpr std::int32_t single_fork_movie_first = 73;
 OSErr flatten_object_movie(const FSSpec* source, const FSSpec* output, const char* output_path) {
     if (!source || !output) return paramErr;
     FSSpec intermediate{};
-    OSErr status = choose_intermediate_spec(*output, output_path, intermediate);
+    OSErr status = choose_intermediate_file(*output, output_path, intermediate);
     if (status != noErr) return status;
 
     // Released in reverse order: movie, file, then the intermediate file is deleted.

@@ -4,7 +4,7 @@
 #include "quicktime/qt_types.h"
 
 // Assembles the object movie into an intermediate file beside `output` (see
-// choose_intermediate_spec; `output_path` is the path `output` came from),
+// choose_intermediate_file; `output_path` is the path `output` came from),
 // flattens it into `output` as one data fork with the movie ahead of its media
 // data, and deletes the intermediate file whatever happened. Returns noErr or
 // the code of the first failing step up to the reload of the intermediate

@@ -15,7 +15,7 @@ char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 
 char derived_last_character(char last) { return last == 't' ? '@' : 't'; }
 
-OSErr choose_intermediate_spec(const FSSpec& output, const char* output_path, FSSpec& intermediate) {
+OSErr choose_intermediate_file(const FSSpec& output, const char* output_path, FSSpec& intermediate) {
     const unsigned length = output.name[0];
     if (length == 0 || !output_path) return paramErr;
     std::string candidate_path(output_path);

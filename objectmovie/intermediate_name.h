@@ -10,7 +10,7 @@ constexpr OSErr dupFNErr = -48;
 // The derived last character: '@' for 't', 't' for anything else.
 char derived_last_character(char last);
 
-// Fills `intermediate` with the output specification whose name's last
+// Fills `intermediate` with the output's file record whose name's last
 // character is the derived one, unless a file already has that name: then it
 // keeps varying the last character until the name is free, so the writer
 // never replaces (or later deletes) a file it did not create.
@@ -21,4 +21,4 @@ char derived_last_character(char last);
 // case is skipped: where the file system ignores case it is the output itself.
 // Returns noErr; paramErr for an empty name or a path that does not end in the
 // name's last character; dupFNErr when every candidate is taken.
-OSErr choose_intermediate_spec(const FSSpec& output, const char* output_path, FSSpec& intermediate);
+OSErr choose_intermediate_file(const FSSpec& output, const char* output_path, FSSpec& intermediate);

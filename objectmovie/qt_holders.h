@@ -63,11 +63,11 @@ private:
 // Deletes a movie file when it goes out of scope, whatever happened to it.
 class MovieFileRemover {
 public:
-    explicit MovieFileRemover(const FSSpec& spec) : spec_(spec) {}
+    explicit MovieFileRemover(const FSSpec& file) : file_(file) {}
     MovieFileRemover(const MovieFileRemover&) = delete;
     MovieFileRemover& operator=(const MovieFileRemover&) = delete;
-    ~MovieFileRemover() { DeleteMovieFile(&spec_); }
+    ~MovieFileRemover() { DeleteMovieFile(&file_); }
 
 private:
-    const FSSpec& spec_;
+    const FSSpec& file_;
 };

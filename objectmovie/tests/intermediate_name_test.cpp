@@ -10,17 +10,17 @@
 
 namespace {
 
-FSSpec spec_named(const char* name) {
-    FSSpec spec{};
-    spec.vRefNum = -3;
-    spec.parID = 4711;
-    spec.name[0] = static_cast<unsigned char>(std::strlen(name));
-    std::memcpy(spec.name + 1, name, std::strlen(name));
-    return spec;
+FSSpec file_named(const char* name) {
+    FSSpec file{};
+    file.vRefNum = -3;
+    file.parID = 4711;
+    file.name[0] = static_cast<unsigned char>(std::strlen(name));
+    std::memcpy(file.name + 1, name, std::strlen(name));
+    return file;
 }
 
-std::string name_of(const FSSpec& spec) {
-    return std::string(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+std::string name_of(const FSSpec& file) {
+    return std::string(reinterpret_cast<const char*>(file.name + 1), file.name[0]);
 }
 
 struct NameCase {
@@ -47,10 +47,10 @@ TEST_P(IntermediateName, IsAFreeNameBesideTheOutput) {
     const NameCase& c = GetParam();
     DelegatingPlatform os;
     os.taken = c.taken;
-    const FSSpec output = spec_named(c.output);
+    const FSSpec output = file_named(c.output);
     FSSpec intermediate{};
 
-    ASSERT_EQ(choose_intermediate_spec(output, (std::string("/out/") + c.output).c_str(), intermediate), noErr);
+    ASSERT_EQ(choose_intermediate_file(output, (std::string("/out/") + c.output).c_str(), intermediate), noErr);
     EXPECT_EQ(name_of(intermediate), c.intermediate);
     // Same volume and directory: everything but the name's last character is copied.
     FSSpec expected = output;
@@ -67,11 +67,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, IntermediateName, testing::ValuesIn(name_cases),
 TEST(IntermediateNameRefuses, AnEmptyNameOrAPathThatIsNotTheName) {
     DelegatingPlatform os;
     os.taken.emplace();
-    FSSpec intermediate = spec_named("untouched");
+    FSSpec intermediate = file_named("untouched");
     const FSSpec expected = intermediate;
-    EXPECT_EQ(choose_intermediate_spec(spec_named(""), "/out/", intermediate), paramErr);
-    EXPECT_EQ(choose_intermediate_spec(spec_named("scene.mov"), "/out/scene.mpg/", intermediate), paramErr);
-    EXPECT_EQ(choose_intermediate_spec(spec_named("scene.mov"), nullptr, intermediate), paramErr);
+    EXPECT_EQ(choose_intermediate_file(file_named(""), "/out/", intermediate), paramErr);
+    EXPECT_EQ(choose_intermediate_file(file_named("scene.mov"), "/out/scene.mpg/", intermediate), paramErr);
+    EXPECT_EQ(choose_intermediate_file(file_named("scene.mov"), nullptr, intermediate), paramErr);
     EXPECT_EQ(0, std::memcmp(&intermediate, &expected, sizeof expected));
 }
 
@@ -80,7 +80,7 @@ TEST(IntermediateNameRefuses, WhenEveryCandidateIsTaken) {
     os.taken.emplace();
     for (int c = 1; c < 256; ++c) os.taken->insert("/out/x" + std::string(1, char(c)));
     FSSpec intermediate{};
-    EXPECT_EQ(choose_intermediate_spec(spec_named("xv"), "/out/xv", intermediate), dupFNErr);
+    EXPECT_EQ(choose_intermediate_file(file_named("xv"), "/out/xv", intermediate), dupFNErr);
 }
 
 }  // namespace

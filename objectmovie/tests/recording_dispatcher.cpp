@@ -30,10 +30,10 @@ std::string name_of(const void* p) {
     return found == handle_names.end() ? "?" : found->second;
 }
 
-std::string name_of(const FSSpec* spec) {
-    if (!spec) return "none";
-    const std::string name(reinterpret_cast<const char*>(spec->name + 1), spec->name[0]);
-    return std::to_string(spec->parID) + ":" + name;
+std::string name_of(const FSSpec* file) {
+    if (!file) return "none";
+    const std::string name(reinterpret_cast<const char*>(file->name + 1), file->name[0]);
+    return std::to_string(file->parID) + ":" + name;
 }
 
 std::string code_text(std::uint32_t code) {
@@ -48,14 +48,14 @@ std::string hex(std::uint32_t value) {
 }
 
 // A path's folder decides its directory number, its last part the name.
-void fill_spec(const char* path, FSSpec* spec) {
+void fill_file_record(const char* path, FSSpec* file) {
     const char* slash = std::strrchr(path, '/');
     const char* name = slash ? slash + 1 : path;
-    *spec = FSSpec{};
-    spec->vRefNum = -1;
-    spec->parID = std::strncmp(path, "/frames/", 8) == 0 ? 1 : 2;
-    spec->name[0] = static_cast<unsigned char>(std::strlen(name));
-    std::memcpy(spec->name + 1, name, spec->name[0]);
+    *file = FSSpec{};
+    file->vRefNum = -1;
+    file->parID = std::strncmp(path, "/frames/", 8) == 0 ? 1 : 2;
+    file->name[0] = static_cast<unsigned char>(std::strlen(name));
+    std::memcpy(file->name + 1, name, file->name[0]);
 }
 
 std::intptr_t record(std::uint32_t selector, std::va_list args) {
@@ -67,19 +67,19 @@ std::intptr_t record(std::uint32_t selector, std::va_list args) {
     switch (selector) {
     case sel::NativePathNameToFSSpec: {
         const char* path = va_arg(args, char*);
-        auto* spec = va_arg(args, FSSpec*);
+        auto* where = va_arg(args, FSSpec*);
         call << "NativePathNameToFSSpec " << path << " " << va_arg(args, std::int32_t);
-        fill_spec(path, spec);
+        fill_file_record(path, where);
         break;
     }
     case sel::CreateMovieFile: {
-        const auto* spec = va_arg(args, const FSSpec*);
+        const auto* where = va_arg(args, const FSSpec*);
         const OSType creator = va_arg(args, OSType);
         const int script = va_arg(args, int);
         const std::int32_t flags = va_arg(args, std::int32_t);
         auto* file = va_arg(args, std::int16_t*);
         auto* movie = va_arg(args, Movie*);
-        call << "CreateMovieFile " << name_of(spec) << " " << code_text(creator) << " " << script << " "
+        call << "CreateMovieFile " << name_of(where) << " " << code_text(creator) << " " << script << " "
              << hex(std::uint32_t(flags));
         if (!fail) {
             *file = 11;
@@ -88,10 +88,10 @@ std::intptr_t record(std::uint32_t selector, std::va_list args) {
         break;
     }
     case sel::OpenMovieFile: {
-        const auto* spec = va_arg(args, const FSSpec*);
+        const auto* where = va_arg(args, const FSSpec*);
         auto* file = va_arg(args, std::int16_t*);
-        call << "OpenMovieFile " << name_of(spec) << " " << va_arg(args, int);
-        if (!fail) *file = spec->parID == 1 ? 21 : 31;
+        call << "OpenMovieFile " << name_of(where) << " " << va_arg(args, int);
+        if (!fail) *file = where->parID == 1 ? 21 : 31;
         break;
     }
     case sel::NewMovieFromFile: {
@@ -262,10 +262,10 @@ std::intptr_t record(std::uint32_t selector, std::va_list args) {
     case sel::FlattenMovieData: {
         const void* movie = va_arg(args, void*);
         const std::int32_t flags = va_arg(args, std::int32_t);
-        const auto* spec = va_arg(args, const FSSpec*);
+        const auto* where = va_arg(args, const FSSpec*);
         const OSType creator = va_arg(args, OSType);
         const int script = va_arg(args, int);
-        call << "FlattenMovieData " << name_of(movie) << " " << flags << " " << name_of(spec) << " "
+        call << "FlattenMovieData " << name_of(movie) << " " << flags << " " << name_of(where) << " "
              << code_text(creator) << " " << script << " " << hex(std::uint32_t(va_arg(args, std::int32_t)));
         answer = reinterpret_cast<std::intptr_t>(handle(3));
         break;
