@@ -57,21 +57,35 @@ struct PluginExportNames {
 #endif
 };
 
-// The first 33 entries of the component's table; the host calls only the
-// IUnknown three and invoke (index 32). The others are placeholders that hold
-// their place and are never called.
-struct plugin_component : IUnknown {
-#define SIMHOST_TABLE_SLOT(n) virtual void table_slot_##n() = 0;
-    SIMHOST_TABLE_SLOT(3) SIMHOST_TABLE_SLOT(4) SIMHOST_TABLE_SLOT(5) SIMHOST_TABLE_SLOT(6)
-    SIMHOST_TABLE_SLOT(7) SIMHOST_TABLE_SLOT(8) SIMHOST_TABLE_SLOT(9) SIMHOST_TABLE_SLOT(10)
-    SIMHOST_TABLE_SLOT(11) SIMHOST_TABLE_SLOT(12) SIMHOST_TABLE_SLOT(13) SIMHOST_TABLE_SLOT(14)
-    SIMHOST_TABLE_SLOT(15) SIMHOST_TABLE_SLOT(16) SIMHOST_TABLE_SLOT(17) SIMHOST_TABLE_SLOT(18)
-    SIMHOST_TABLE_SLOT(19) SIMHOST_TABLE_SLOT(20) SIMHOST_TABLE_SLOT(21) SIMHOST_TABLE_SLOT(22)
-    SIMHOST_TABLE_SLOT(23) SIMHOST_TABLE_SLOT(24) SIMHOST_TABLE_SLOT(25) SIMHOST_TABLE_SLOT(26)
-    SIMHOST_TABLE_SLOT(27) SIMHOST_TABLE_SLOT(28) SIMHOST_TABLE_SLOT(29) SIMHOST_TABLE_SLOT(30)
-    SIMHOST_TABLE_SLOT(31)
-#undef SIMHOST_TABLE_SLOT
-    virtual void invoke(std::int32_t ignored1, host_scene* scene, std::int32_t ignored2) = 0;
-};
+// The component is reached through its table of operations, as the host
+// application reaches it: the object's first word points at the table,
+// Release is entry 2 (COM stdcall) and invoke entry 32 (a member call,
+// thiscall on 32-bit Windows). Calling through the table rather than through
+// a mirrored class keeps the host free of any claim about the plug-in's types.
+constexpr int component_release_entry = 2;
+constexpr int component_invoke_entry = 32;
+
+#if defined(_WIN32) && defined(__i386__)
+#define SIMHOST_THISCALL __attribute__((thiscall))
+#else
+#define SIMHOST_THISCALL
+#endif
+
+using component_release_fn = ULONG(ORB_STDCALL*)(void* component);
+using component_invoke_fn = void(SIMHOST_THISCALL*)(void* component, std::int32_t ignored1, host_scene* scene,
+                                                     std::int32_t ignored2);
+
+inline void* component_entry(void* component, int index) {
+    void* const* table = *static_cast<void* const* const*>(component);
+    return table[index];
+}
+
+inline ULONG release_component(void* component) {
+    return reinterpret_cast<component_release_fn>(component_entry(component, component_release_entry))(component);
+}
+
+inline void invoke_component(void* component, host_scene* scene) {
+    reinterpret_cast<component_invoke_fn>(component_entry(component, component_invoke_entry))(component, 0, scene, 0);
+}
 
 }  // namespace simhost

@@ -70,7 +70,7 @@ PluginLibrary::PluginLibrary(const std::string& path, host_app* app, CallLog& lo
     create_interface(&plugin_interface_id, 0, &created, 0, 0);
     log_.add("plugin", 0, "create_interface", CallArguments().add("created", created != nullptr));
     if (!created) throw plugin_error("The plug-in " + path + " created no component.");
-    component_ = static_cast<plugin_component*>(created);
+    component_ = created;
 }
 
 PluginLibrary::~PluginLibrary() { release_component(); }
@@ -78,12 +78,12 @@ PluginLibrary::~PluginLibrary() { release_component(); }
 void PluginLibrary::invoke(host_scene* scene) {
     if (!component_) throw plugin_error("The plug-in's component has already been released.");
     log_.add("plugin", 0, "invoke");
-    component_->invoke(0, scene, 0);
+    invoke_component(component_, scene);
 }
 
 std::int32_t PluginLibrary::release_component() {
     if (!component_) return 0;
-    const auto count = static_cast<std::int32_t>(component_->Release());
+    const auto count = static_cast<std::int32_t>(simhost::release_component(component_));
     component_ = nullptr;
     log_.add("plugin", 0, "Release", CallArguments().add("count", count));
     return count;

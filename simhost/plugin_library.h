@@ -54,7 +54,7 @@ private:
     CallLog& log_;
     std::unique_ptr<DynamicLibrary> library_;
     PluginDescription description_;
-    plugin_component* component_ = nullptr;
+    void* component_ = nullptr;  // the plug-in's object, reached through its table
 };
 
 }  // namespace simhost
