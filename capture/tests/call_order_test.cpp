@@ -62,7 +62,7 @@ TEST_F(CallOrder, TwoByTwoMono) {
               (std::vector<double>{0, session_scene_before.current_camera()->float_setting}));
 
     // The rig camera stands above the target at the user's eye distance and is turned by nothing.
-    const CallRecord& created = log.of("scene", "create_camera_object").at(0);
+    const CallRecord created = log.of("scene", "create_camera_object").at(0);
     const simhost::CameraEntry& user_camera = *session_scene_before.current_camera();
     const Vec3 target = user_target();
     const float reach = static_cast<float>(distance(static_cast<float>(user_camera.pose.eye.x),
