@@ -68,18 +68,36 @@ void fill_triangle(ScreenVertex v0, ScreenVertex v1, ScreenVertex v2, Rgb colour
     // Edge functions are affine in x: step them along each row.
     const double step0 = -(v2.y - v1.y), step1 = -(v0.y - v2.y), step2 = -(v1.y - v0.y);
     const double inv_area = 1.0 / area;
+    const double depth_step = (step0 * v0.inverse_depth + step1 * v1.inverse_depth + step2 * v2.inverse_depth) * inv_area;
     for (int y = min_y; y <= max_y; ++y) {
         const double py = y + 0.5, px = min_x + 0.5;
-        double w0 = edge(v1, v2, px, py), w1 = edge(v2, v0, px, py), w2 = edge(v0, v1, px, py);
+        const double e0 = edge(v1, v2, px, py), e1 = edge(v2, v0, px, py), e2 = edge(v0, v1, px, py);
+        // Narrow the row to where all three edge functions can be non-negative
+        // (a pixel of slack each side; the exact test below decides).
+        double lo = min_x, hi = max_x;
+        bool empty = false;
+        for (const auto& [e, step] : {std::pair{e0, step0}, std::pair{e1, step1}, std::pair{e2, step2}}) {
+            if (step > 0) lo = std::max(lo, min_x - e / step - 1);
+            else if (step < 0) hi = std::min(hi, min_x - e / step + 1);
+            else if (e < 0) empty = true;
+        }
+        if (empty || lo > hi) continue;
+        const int first = static_cast<int>(std::floor(lo)), last = static_cast<int>(std::ceil(hi));
+        const double skip = first - min_x;
+        double w0 = e0 + step0 * skip, w1 = e1 + step1 * skip, w2 = e2 + step2 * skip;
         float* depth_row = &depth[static_cast<std::size_t>(y) * static_cast<std::size_t>(target.width)];
-        for (int x = min_x; x <= max_x; ++x, w0 += step0, w1 += step1, w2 += step2) {
-            if (w0 < 0 || w1 < 0 || w2 < 0) continue;
-            if ((w0 == 0 && !own0) || (w1 == 0 && !own1) || (w2 == 0 && !own2)) continue;
-            const float inverse_depth = static_cast<float>(
-                (w0 * v0.inverse_depth + w1 * v1.inverse_depth + w2 * v2.inverse_depth) * inv_area);
+        std::uint8_t* pixel_row = &target.rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(target.width) * 3];
+        // Inverse depth is affine in screen space too.
+        double depth_at = (w0 * v0.inverse_depth + w1 * v1.inverse_depth + w2 * v2.inverse_depth) * inv_area;
+        for (int x = first; x <= last; ++x, w0 += step0, w1 += step1, w2 += step2, depth_at += depth_step) {
+            if (!(own0 ? w0 >= 0 : w0 > 0) || !(own1 ? w1 >= 0 : w1 > 0) || !(own2 ? w2 >= 0 : w2 > 0)) continue;
+            const auto inverse_depth = static_cast<float>(depth_at);
             if (inverse_depth <= depth_row[x]) continue;
             depth_row[x] = inverse_depth;
-            target.set(x, y, colour);
+            std::uint8_t* p = pixel_row + static_cast<std::size_t>(x) * 3;
+            p[0] = colour.r;
+            p[1] = colour.g;
+            p[2] = colour.b;
         }
     }
 }
