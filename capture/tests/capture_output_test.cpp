@@ -153,7 +153,11 @@ TEST_F(CaptureOutput, DemoCommandWritesTheDefaultObjectMovie) {
     EXPECT_EQ(record->columns, 24);
     EXPECT_EQ(record->rows, 13);
     EXPECT_EQ(read_controller_type(demo), std::optional<std::string>("stna"));
-    EXPECT_EQ(ffmpeg_frames(demo, 320, 240).size(), 312u);
+    const std::vector<simhost::Image> frames = ffmpeg_frames(demo, 320, 240);
+    ASSERT_EQ(frames.size(), 312u);
+    // The host renders the views itself from the same built-in scene.
+    const simhost::Session host;
+    expect_frames_show_grid(host, simhost::demo_scene(), frames, 24, 15.0, 15.0, 10.0);
     EXPECT_EQ(output_dir.entries(), std::vector<std::string>{"demo.mov"});
 }
 
