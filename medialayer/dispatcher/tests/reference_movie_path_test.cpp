@@ -147,22 +147,6 @@ TEST_F(ReferenceMoviePath, BuildsReferenceMovieThenSelfContainedFlattenedCopy) {
 #endif
 }
 
-TEST_F(ReferenceMoviePath, FlattenReplacesAnOlderOutput) {
-    const FSSpec source_spec = spec_of(dir.file("frames.mov"), noErr);
-    write_bytes(dir.file("object.mov"), std::vector<std::uint8_t>(1000, 0x5A));
-    const FSSpec output_spec = spec_of(dir.file("object.mov"), noErr);
-    const FSSpec intermediate = intermediate_spec(output_spec);
-    ASSERT_EQ(assemble_reference_movie(intermediate, source_spec, sample_record()), noErr);
-    bool flattened = false;
-    ASSERT_EQ(flatten_reference_movie(intermediate, output_spec, &flattened), noErr);
-    EXPECT_TRUE(flattened);
-    std::unique_ptr<MovieReader> reader;
-    ASSERT_EQ(MovieReader::open(dir.file("object.mov"), reader), noErr);
-    ASSERT_EQ(reader->tracks().size(), 1u);
-    EXPECT_EQ(reader->tracks()[0].sample_count, frame_durations.size());
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"frames.mov", "object.mov"}));
-}
-
 TEST_F(ReferenceMoviePath, MovieWithoutVideoTrackGivesParamErrAndNoMovieResource) {
     // A movie file with a movie but no tracks: made by the library itself.
     const FSSpec empty_spec = spec_of(dir.file("empty.mov"), fnfErr);
