@@ -13,10 +13,10 @@ Scene demo_scene() {
     const Rgb side{120, 120, 124};
     // Quarters: tops and undersides all differ, so even views from straight
     // above or below show which way the plate is turned.
-    add_box(plate, {-3, -0.3, -3}, {0, 0, 0}, {side, side, Rgb{20, 70, 70}, Rgb{40, 170, 160}, side, side});
-    add_box(plate, {0, -0.3, -3}, {3, 0, 0}, {side, side, Rgb{110, 50, 40}, Rgb{235, 120, 95}, side, side});
-    add_box(plate, {0, -0.3, 0}, {3, 0, 3}, {side, side, Rgb{70, 60, 110}, Rgb{170, 150, 225}, side, side});
-    add_box(plate, {-3, -0.3, 0}, {0, 0, 3}, {side, side, Rgb{80, 85, 30}, Rgb{150, 160, 60}, side, side});
+    add_box(plate, {-3, -0.3, -3}, {0, 0, 0}, {side, side, Rgb{90, 200, 235}, Rgb{40, 170, 160}, side, side});
+    add_box(plate, {0, -0.3, -3}, {3, 0, 0}, {side, side, Rgb{250, 175, 60}, Rgb{235, 120, 95}, side, side});
+    add_box(plate, {0, -0.3, 0}, {3, 0, 3}, {side, side, Rgb{150, 230, 140}, Rgb{170, 150, 225}, side, side});
+    add_box(plate, {-3, -0.3, 0}, {0, 0, 3}, {side, side, Rgb{240, 120, 175}, Rgb{150, 160, 60}, side, side});
     scene.add_part("Plate", std::move(plate));
 
     Mesh box;
@@ -38,6 +38,12 @@ Scene demo_scene() {
     Mesh bar;
     add_box(bar, {-0.6, 0, 2.2}, {0.9, 0.35, 2.65}, Rgb{235, 235, 235});
     scene.add_part("WhiteBar", std::move(bar));
+
+    // Underneath, so that views from below differ as much as views from above.
+    Mesh keel;
+    add_box(keel, {-2.2, -1.6, -1.9}, {-1.4, -0.3, -1.1}, Rgb{120, 60, 30});
+    add_pyramid(keel, {1.4, -0.3, 1.2}, 0.6, -2.0, Rgb{220, 60, 200}, Rgb{120, 30, 110});
+    scene.add_part("Keel", std::move(keel));
 
     scene.light = {-0.35, -1.0, -0.55};
     add_user_cameras(scene, {0, 0.6, 0}, 4.4);

@@ -1,7 +1,8 @@
 // The scene orbivane-host renders when no model is given: a plate split into
 // four coloured quarters carrying a box, a tower, a pyramid, a ball and a
-// bar, placed so that no turn or tilt of it looks like another, with
-// a light from above one corner so shading shows which way it faces.
+// bar, with a block and a spike hanging below, placed so that no turn or
+// tilt of it looks like another, with a light from above one corner so
+// shading shows which way it faces.
 #pragma once
 
 #include "simhost/scene_model.h"

@@ -22,28 +22,40 @@ constexpr int exit_failed = 1;
 constexpr int exit_usage = 2;
 constexpr int exit_stopped = 130;
 
+#if defined(_WIN32)
+constexpr const char* path_separators = "/\\";
+// Windows keeps loadable modules beside the program.
+constexpr const char* plugin_beside_program = "/Orbivane.dll";
+constexpr const char* plugin_file_name = "Orbivane.dll";
+#else
+constexpr const char* path_separators = "/";
+constexpr const char* plugin_beside_program = "/../lib/Orbivane.so";
+constexpr const char* plugin_file_name = "Orbivane.so";
+#endif
+
 std::string find_plugin(const HostCommandLine& c) {
     if (c.plugin) {
         if (!is_regular_file(*c.plugin)) throw usage_error("The plug-in " + *c.plugin + " does not exist.");
         return *c.plugin;
     }
-    const std::string beside = executable_directory() + "/../lib/Orbivane.so";
+    const std::string beside = executable_directory() + plugin_beside_program;
     if (is_regular_file(beside)) return beside;
 #ifdef ORBIVANE_PLUGIN_BUILD_PATH
     if (is_regular_file(ORBIVANE_PLUGIN_BUILD_PATH)) return ORBIVANE_PLUGIN_BUILD_PATH;
 #endif
-    throw usage_error("Cannot find the plug-in Orbivane.so beside this program; give its path with --plugin.");
+    throw usage_error(std::string("Cannot find the plug-in ") + plugin_file_name +
+                      " beside this program; give its path with --plugin.");
 }
 
 std::string with_extension(std::string path) {
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of(path_separators);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.find('.') == std::string::npos) path += ".mov";
     return path;
 }
 
 std::string file_title(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of(path_separators);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -77,7 +89,7 @@ int run(const HostCommandLine& c) {
     // only when complete: a failed or stopped run never harms an older file.
     ScratchDirectory work(temp_parent(), "orbivane-host-");
     set_temp_directory(work.path());
-    const std::size_t slash = out.find_last_of('/');
+    const std::size_t slash = out.find_last_of(path_separators);
     ScratchDirectory staging(out.substr(0, slash == 0 ? 1 : slash), ".orbivane-");
     const std::string staged = staging.path() + "/" + file_title(out);
 
