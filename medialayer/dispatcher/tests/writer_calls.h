@@ -26,7 +26,7 @@ OSErr assemble_reference_movie(const FSSpec& target, const FSSpec& source, const
 // FlattenMovieData answered a movie.
 OSErr flatten_reference_movie(const FSSpec& intermediate, const FSSpec& output, bool* flattened = nullptr);
 
-// The output's specification with its name's last character changed: 't'
+// The output's FSSpec record with its name's last character changed: 't'
 // becomes '@', anything else 't'.
 FSSpec intermediate_spec(const FSSpec& output);
 
