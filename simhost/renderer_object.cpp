@@ -74,6 +74,9 @@ host_image* RendererObject::current_image(host_reserved) {
     return host_.make<ImageObject>(host_.renderer.current, "renderer.current_image");
 }
 
+// The rectangle names what the host application would re-render; resizing the
+// current image to the current image size, keeping what it shows, is all a
+// caller can rely on, so that is all this host does with it.
 void RendererObject::region(const ImageRect& rect, host_reserved) {
     call("region", CallArguments().add("rect", rect));
     RendererState& r = host_.renderer;
