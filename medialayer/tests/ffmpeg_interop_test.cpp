@@ -191,6 +191,24 @@ TEST_F(FfmpegInterop, ReferenceMovieFlattensToAStandaloneCopyOfTheSource) {
     EXPECT_EQ(reader->user_data()[1].data, (std::vector<std::uint8_t>{'s', 't', 'n', 'a'}));
 }
 
+TEST_F(FfmpegInterop, HandlerNamesReadAsPascalOrCStrings) {
+    // ffmpeg writes a Pascal name in .mov and a C string in .mp4.
+    for (const char* extension : {".mov", ".mp4"}) {
+        SCOPED_TRACE(extension);
+        std::string path = dir.file(std::string("names") + extension), out;
+        ASSERT_EQ(run_command("ffmpeg -v error -f lavfi -i testsrc=size=16x16:rate=5 -frames:v 2 -c:v mjpeg " +
+                                  shell_quoted(path) + " 2>&1",
+                              out),
+                  0)
+            << out;
+        MovieModel movie;
+        ASSERT_EQ(load_movie_file(path, movie), 0);
+        ASSERT_EQ(movie.tracks.size(), 1u);
+        EXPECT_EQ(movie.tracks[0]->media->handler_name, "VideoHandler");
+        EXPECT_EQ(movie.tracks[0]->media->samples.size(), 2u);
+    }
+}
+
 TEST_F(FfmpegInterop, WideChunkOffsetsReadTheSameFrames) {
     std::string path = dir.file("narrow.mov"), wide = dir.file("wide.mov");
     write_raw_movie(path, 24, 16, 4);
