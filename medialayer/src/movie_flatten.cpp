@@ -95,17 +95,6 @@ std::uint64_t place_samples(MovieModel& flat, std::uint64_t base) {
     return at - base;
 }
 
-std::vector<std::uint8_t> ftyp_atom() {
-    std::vector<std::uint8_t> out;
-    ByteWriter w(out);
-    auto at = w.begin_atom(fourcc("ftyp"));
-    w.u32(fourcc("qt  "));
-    w.u32(0x20050300);
-    w.u32(fourcc("qt  "));
-    w.end_atom(at);
-    return out;
-}
-
 // Opens each source file once and copies runs of adjacent samples in one go.
 class SampleCopier {
 public:
@@ -146,7 +135,7 @@ private:
 
 OSErr write_flat_file(MovieFile& out, const MovieModel& flat, const std::vector<std::uint8_t>& moov,
                       bool wide_mdat, std::uint64_t data_size, const std::vector<SourceRange>& sources) {
-    std::vector<std::uint8_t> head = ftyp_atom();
+    std::vector<std::uint8_t> head = file_type_atom();
     head.insert(head.end(), moov.begin(), moov.end());
     ByteWriter w(head);
     if (wide_mdat) {
@@ -172,7 +161,7 @@ OSErr flatten_movie(const MovieModel& movie, const std::string& out_path) {
     if (OSErr err = build_flat_model(movie, out_path, flat, sources)) return err;
 
     // Lay out first so the movie atom, which holds the offsets, can go ahead of the data.
-    const std::uint64_t ftyp_size = 20;
+    const std::uint64_t ftyp_size = file_type_atom().size();
     std::uint64_t data_size = place_samples(flat, 0);
     std::size_t moov_size = serialize_movie(flat, out_path, false).size();
     bool wide = ftyp_size + moov_size + 8 + data_size > 0xFFFFFFFFull;

@@ -156,6 +156,17 @@ void write_track(ByteWriter& w, const TrackModel& track, const MovieModel& movie
 
 }  // namespace
 
+std::vector<std::uint8_t> file_type_atom() {
+    std::vector<std::uint8_t> out;
+    ByteWriter w(out);
+    auto at = w.begin_atom(fourcc("ftyp"));
+    w.u32(fourcc("qt  "));
+    w.u32(0x20050300);  // minor version: the brand's date, 2005.03.00
+    w.u32(fourcc("qt  "));
+    w.end_atom(at);
+    return out;
+}
+
 std::vector<std::uint8_t> serialize_movie(const MovieModel& movie, const std::string& container_path,
                                           bool wide_offsets) {
     std::vector<std::uint8_t> out;

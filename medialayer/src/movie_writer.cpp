@@ -18,13 +18,8 @@ constexpr std::uint64_t mdat_offset = wide_offset + 8;
 constexpr std::uint64_t data_offset = mdat_offset + 8;
 
 std::vector<std::uint8_t> file_prologue() {
-    std::vector<std::uint8_t> out;
+    std::vector<std::uint8_t> out = file_type_atom();
     ByteWriter w(out);
-    auto ftyp = w.begin_atom(fourcc("ftyp"));
-    w.u32(fourcc("qt  "));
-    w.u32(0x20050300);  // minor version, as QuickTime 7 stamped it
-    w.u32(fourcc("qt  "));
-    w.end_atom(ftyp);
     w.u32(8);
     w.u32(fourcc("wide"));
     w.u32(0);  // mdat size, patched by finish()
