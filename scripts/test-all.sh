@@ -16,6 +16,8 @@ build build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DORBIVANE_SANITIZE=ON
 
 export ORBIVANE_WIN32_BUILD=$PWD/build/win32
+# The Windows build's end-to-end test compares its movies with the Linux build's orbivane-host.
+export ORBIVANE_LINUX_BUILD=$PWD/build/linux
 ctest --test-dir build/win32 --output-on-failure -j "$jobs"
 ctest --test-dir build/linux --output-on-failure -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

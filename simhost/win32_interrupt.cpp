@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "simhost/cli_support.h"
+#include "simhost/win32_unwind_boundary.h"
+
+namespace simhost {
+
+namespace {
+
+std::atomic<bool> stop_requested{false};
+
+// Runs on a thread of its own: it only sets the flag the progress advance reads.
+BOOL WINAPI on_console_event(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    // A second Ctrl-C goes on to the default handler, which ends the process.
+    return stop_requested.exchange(true) ? FALSE : TRUE;
+}
+
+}  // namespace
+
+const std::atomic<bool>& install_interrupt_handler() {
+    // The stop reaches the plug-in as an exception thrown by the host.
+    prepare_exceptions_into_plugins();
+    SetConsoleCtrlHandler(on_console_event, TRUE);
+    return stop_requested;
+}
+
+}  // namespace simhost

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# The Windows build end to end: orbivane-host.exe loads the real Orbivane.dll
+# under Wine, in a fresh prefix whose registry alone says where QuickTime.qts
+# is, runs a capture under a virtual display, and the movie it writes is
+# checked on Linux against the Linux build's movie of the same capture.
+#
+# Usage: run_capture.sh <case> <orbivane-host.exe> <Orbivane.dll> <QuickTime.qts> <work folder> [linux orbivane-host]
+#   default: the dialog's own grid, 24 x 13
+#   stereo:  4 x 3, stereo pairs, the light following the view; then the same
+#            prefix without the registry value, where nothing may be written
+# The Linux build's orbivane-host comes from $ORBIVANE_LINUX_HOST, else the
+# sixth argument, else $ORBIVANE_LINUX_BUILD/simhost/orbivane-host.
+set -euo pipefail
+case_name=$1 host_exe=$2 plugin_dll=$3 quicktime_qts=$4 work_root=$5
+linux_host=${ORBIVANE_LINUX_HOST:-${6:-}}
+if [ -z "$linux_host" ] && [ -n "${ORBIVANE_LINUX_BUILD:-}" ]; then
+    linux_host=$ORBIVANE_LINUX_BUILD/simhost/orbivane-host
+fi
+if [ -z "$linux_host" ] || [ ! -x "$linux_host" ]; then
+    echo "FAIL: the Linux build's orbivane-host is needed to compare with (got '${linux_host}');" \
+         "build it and set ORBIVANE_LINUX_BUILD (scripts/test-all.sh does) or ORBIVANE_LINUX_HOST." >&2
+    exit 1
+fi
+source "$(dirname "$0")/movie_checks.sh"
+
+width=32 height=24
+case $case_name in
+    default) flags=() columns=24 rows=13 display=90 ;;
+    stereo) flags=(--columns 4 --rows 3 --stereo --light-follows) columns=4 rows=3 display=95 ;;
+    *) echo "unknown case $case_name" >&2; exit 2 ;;
+esac
+frames=$((columns * rows))
+frame_width=$width
+[ "$case_name" = stereo ] && frame_width=$((width * 2))
+
+# The program and the plug-in in one folder, QuickTime.qts in a folder of its
+# own that only the registry names: nothing is found by being beside anything.
+work=$work_root/$case_name
+rm -rf "$work"
+mkdir -p "$work/host" "$work/quicktime" "$work/out-windows" "$work/out-linux"
+cp "$host_exe" "$plugin_dll" "$work/host/"
+cp "$quicktime_qts" "$work/quicktime/"
+
+export WINEPREFIX=$work/prefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true' EXIT
+
+# Wine shows the Unix root as drive Z:.
+windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+key='HKLM\Software\Apple Computer, Inc.\QuickTime'
+
+echo "== fresh prefix $WINEPREFIX"
+timeout 300 wineboot --init >/dev/null 2>&1
+timeout 120 wine reg add "$key" /v QTSysDir /d "$(windows_path "$work/quicktime")" /f >/dev/null 2>&1
+timeout 120 wine reg query "$key" /v QTSysDir 2>/dev/null | tr -d '\r' | grep -F "$(windows_path "$work/quicktime")" >/dev/null ||
+    { fail "the registry value QTSysDir was not set"; exit 1; }
+# A desktop started without the virtual display would refuse our windows:
+# let this prefix's processes end before the display exists.
+timeout 120 wineserver -w
+
+# Runs the Windows host under a virtual display; its trace goes to $2.
+run_windows_host() {
+    local out=$1 trace=$2 status=0
+    shift 2
+    timeout 600 xvfb-run -a -n "$display" -s "-screen 0 800x600x24" \
+        wine "$work/host/orbivane-host.exe" --plugin "$(windows_path "$work/host/Orbivane.dll")" \
+        "$@" --codec raw --size "${width}x${height}" --out "$(windows_path "$out")" --trace \
+        >"$trace.stdout" 2>"$trace" || status=$?
+    # msvcrt writes text with CR LF line ends.
+    sed -i 's/\r$//' "$trace" "$trace.stdout"
+    timeout 120 wineserver -w || true
+    return "$status"
+}
+
+echo "== Windows build: orbivane-host.exe ${flags[*]}"
+started=$(date +%s%N)
+status=0
+run_windows_host "$work/out-windows/$case_name.mov" "$work/trace.txt" "${flags[@]}" || status=$?
+echo "exit $status after $((($(date +%s%N) - started) / 1000000)) ms"
+cat "$work/trace.txt.stdout"
+if [ "$status" -ne 0 ]; then
+    grep -v '^host: ' "$work/trace.txt" >&2 || true
+    fail "orbivane-host.exe ended with $status"
+    exit 1
+fi
+
+echo "== Linux build: $linux_host ${flags[*]}"
+"$linux_host" "${flags[@]}" --codec raw --size "${width}x${height}" --out "$work/out-linux/$case_name.mov" >/dev/null
+
+movie=$work/out-windows/$case_name.mov
+reference=$work/out-linux/$case_name.mov
+status=0
+check_ffprobe "$movie" "$frames" "$frame_width" "$height" || status=1
+check_moov_before_mdat "$movie" || status=1
+check_navg "$movie" "$reference" "$columns" "$rows" || status=1
+check_ctyp "$movie" || status=1
+check_frames_match "$movie" "$reference" "$frame_width" "$height" "$frames" "$work" || status=1
+
+# The save dialog the plug-in called, as the host's answer saw its record.
+dialog=$(grep -F 'host: window.save_dialog(' "$work/trace.txt" || true)
+echo "save dialog: ${dialog#host: }"
+for expected in 'filter="QTVR Object file | *.mov"' 'default_extension="mov"' 'flags=2,' 'record_size=76,' \
+                'owner="none"' 'instance="the plug-in"' 'dialog_title=null' "title=\"$case_name.mov\""; do
+    [[ $dialog == *"$expected"* ]] || { fail "the save dialog record lacks $expected"; status=1; }
+done
+
+# The real progress window: created, its texts seen by its window procedure, destroyed.
+grep -qF 'host: window.create_window(title="progress", created=true)' "$work/trace.txt" ||
+    { fail "no progress window was created"; status=1; }
+grep -qF 'host: window.destroy_window(' "$work/trace.txt" || { fail "the progress window was never destroyed"; status=1; }
+texts=$(grep '^progress: ' "$work/trace.txt" || true)
+echo "progress texts: $(wc -l <<<"$texts") seen, first \"$(head -1 <<<"$texts" | cut -c11-)\", last \"$(tail -1 <<<"$texts" | cut -c11-)\""
+awk -v n="$frames" '
+    { if ($0 !~ /^progress: progress  [0-9]+\/[0-9]+ \(remain [0-9]+ sec\)$/) { print "not the progress format: " $0; bad = 1; next }
+      split(substr($0, 21), part, /[\/ ]/); k++
+      if (part[1] != k || part[2] != n) { print "text " k " counts " part[1] "/" part[2] ", expected " k "/" n; bad = 1 } }
+    END { if (k != n) { print k " texts for " n " frames"; bad = 1 } exit bad }' <<<"$texts" ||
+    { fail "the progress texts are not one per frame in order"; status=1; }
+
+# Nothing left behind: the frame movie, the intermediate and the host's working folders are gone.
+left=$(ls -A "$work/out-windows")
+[ "$left" = "$case_name.mov" ] || { fail "the output folder holds more than the movie: $left"; status=1; }
+left=$(find "$WINEPREFIX/drive_c/users" -ipath '*temp*' \( -name '*.mov*' -o -name 'orbivane-host-*' \) 2>/dev/null || true)
+[ -z "$left" ] || { fail "temporary files left behind: $left"; status=1; }
+
+if [ "$case_name" = stereo ] && [ "$status" -eq 0 ]; then
+    echo "== without the registry value: QuickTime.qts is not found and nothing is written"
+    timeout 120 wine reg delete "$key" /v QTSysDir /f >/dev/null 2>&1
+    timeout 120 wineserver -w
+    missing=0
+    run_windows_host "$work/out-windows/unfound.mov" "$work/trace-unfound.txt" --columns 2 --rows 1 || missing=$?
+    grep -v '^host: ' "$work/trace-unfound.txt" | grep -v '^progress: ' || true
+    [ "$missing" -eq 1 ] && [ ! -e "$work/out-windows/unfound.mov" ] ||
+        { fail "without QuickTime.qts the run ended with $missing and should write nothing"; status=1; }
+fi
+
+if [ "$status" -eq 0 ]; then
+    timeout 30 wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    echo "PASS: $case_name"
+fi
+exit "$status"
