@@ -1,11 +1,12 @@
-// POSIX implementation of the platform interface (private to platform/).
+// The build's own implementation of the platform interface (private to platform/).
+// win32_*.cpp define its operations with the real Win32 calls, posix_*.cpp with POSIX ones.
 #pragma once
 
 #include "platform/platform.h"
 
 namespace platform {
 
-class PosixPlatform final : public Platform {
+class NativePlatform final : public Platform {
 public:
     module_handle loaded_module(const char* file_name) override;
     std::uint32_t module_file_name(module_handle module, char* buffer, std::uint32_t size) override;

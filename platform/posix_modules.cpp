@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/elf_version_note.h"
-#include "platform/posix_platform.h"
+#include "platform/native_platform.h"
 
 namespace platform {
 
@@ -147,7 +147,7 @@ bool read_version(const char* path, elf_version::file_version& version) {
 
 // GetModuleHandleA: a module already in the process whose file name is exactly file_name.
 // No reference is kept: the probing dlopen is matched by a dlclose.
-module_handle PosixPlatform::loaded_module(const char* file_name) {
+module_handle NativePlatform::loaded_module(const char* file_name) {
     if (!file_name || !*file_name) return nullptr;
     name_search search{file_name, {}, false};
     dl_iterate_phdr(match_file_name, &search);
@@ -159,7 +159,7 @@ module_handle PosixPlatform::loaded_module(const char* file_name) {
 
 // GetModuleFileNameA: the module's absolute path; none names the program. A name that does
 // not fit is cut to size - 1 characters and the answer is size, as on Windows.
-std::uint32_t PosixPlatform::module_file_name(module_handle module, char* buffer, std::uint32_t size) {
+std::uint32_t NativePlatform::module_file_name(module_handle module, char* buffer, std::uint32_t size) {
     if (!buffer || size == 0) return 0;
     std::string path;
     if (!module) {
@@ -179,18 +179,18 @@ std::uint32_t PosixPlatform::module_file_name(module_handle module, char* buffer
     return static_cast<std::uint32_t>(path.size());
 }
 
-module_handle PosixPlatform::load_library(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+module_handle NativePlatform::load_library(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 
-entry_point PosixPlatform::find_entry(module_handle module, const char* name) {
+entry_point NativePlatform::find_entry(module_handle module, const char* name) {
     return reinterpret_cast<entry_point>(dlsym(module, name));
 }
 
-bool PosixPlatform::free_library(module_handle module) { return module && dlclose(module) == 0; }
+bool NativePlatform::free_library(module_handle module) { return module && dlclose(module) == 0; }
 
 // Registry reads: only the QuickTime key exists, its values come from the environment (set
 // but empty reads as an empty value). Like RegQueryValueExA, a value that does not fit with
 // its zero fails and leaves the buffer alone.
-bool PosixPlatform::read_machine_string(const char* key, const char* value, char* buffer, std::uint32_t size) {
+bool NativePlatform::read_machine_string(const char* key, const char* value, char* buffer, std::uint32_t size) {
     if (!key || !value || strcasecmp(key, quicktime_key) != 0) return false;
     for (const registry_value& entry : quicktime_values) {
         if (strcasecmp(value, entry.name) != 0) continue;
@@ -204,11 +204,11 @@ bool PosixPlatform::read_machine_string(const char* key, const char* value, char
     return false;
 }
 
-bool PosixPlatform::path_exists(const char* path) { return path && access(path, F_OK) == 0; }
+bool NativePlatform::path_exists(const char* path) { return path && access(path, F_OK) == 0; }
 
 // GetSystemDirectoryA: the folder holding the plug-in, so a QuickTime.qts installed beside
 // it is found with no setting; ORBIVANE_SYSTEM_DIR overrides it. No final separator.
-std::uint32_t PosixPlatform::system_directory(char* buffer, std::uint32_t size) {
+std::uint32_t NativePlatform::system_directory(char* buffer, std::uint32_t size) {
     std::string folder;
     if (const char* forced = std::getenv(system_dir_variable); forced && *forced) {
         folder = forced;
@@ -222,19 +222,19 @@ std::uint32_t PosixPlatform::system_directory(char* buffer, std::uint32_t size) 
 
 // The version resource: the ".note.qtversion" note read from the file itself. The block
 // handed out holds that note as it stands in the file.
-std::uint32_t PosixPlatform::version_info_size(const char* path) {
+std::uint32_t NativePlatform::version_info_size(const char* path) {
     elf_version::file_version version;
     return read_version(path, version) ? static_cast<std::uint32_t>(elf_version::note_size) : 0;
 }
 
-bool PosixPlatform::version_info(const char* path, std::uint32_t size, void* block) {
+bool NativePlatform::version_info(const char* path, std::uint32_t size, void* block) {
     elf_version::file_version version;
     if (!block || size < elf_version::note_size || !read_version(path, version)) return false;
     elf_version::write_note(version, static_cast<unsigned char*>(block));
     return true;
 }
 
-bool PosixPlatform::query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) {
+bool NativePlatform::query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) {
     elf_version::file_version version;
     if (!block || !elf_version::parse_note(static_cast<const unsigned char*>(block), version)) return false;
     if (most) *most = version.most;

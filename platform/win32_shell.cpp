@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "platform/win32_platform.h"
+#include "platform/native_platform.h"
 
 // The dialog is asked for the original 76-byte record (no Windows 2000 extension fields).
 constexpr DWORD original_record_size = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
@@ -13,21 +13,21 @@ static_assert(original_record_size == 76, "the original OPENFILENAMEA is 76 byte
 namespace platform {
 
 Platform& native_platform() {
-    static Win32Platform instance;
+    static NativePlatform instance;
     return instance;
 }
 
-std::uint32_t Win32Platform::temp_directory(std::uint32_t size, char* buffer) {
+std::uint32_t NativePlatform::temp_directory(std::uint32_t size, char* buffer) {
     return GetTempPathA(size, buffer);
 }
 
-bool Win32Platform::delete_file(const char* path) { return DeleteFileA(path) != 0; }
+bool NativePlatform::delete_file(const char* path) { return DeleteFileA(path) != 0; }
 
-void* Win32Platform::alloc_zeroed(std::uint32_t size) { return GlobalAlloc(GMEM_ZEROINIT, size); }
+void* NativePlatform::alloc_zeroed(std::uint32_t size) { return GlobalAlloc(GMEM_ZEROINIT, size); }
 
-void Win32Platform::free_block(void* block) { GlobalFree(static_cast<HGLOBAL>(block)); }
+void NativePlatform::free_block(void* block) { GlobalFree(static_cast<HGLOBAL>(block)); }
 
-bool Win32Platform::save_file_dialog(const save_dialog_request& request) {
+bool NativePlatform::save_file_dialog(const save_dialog_request& request) {
     OPENFILENAMEA record{};
     record.lStructSize = original_record_size;
     record.hwndOwner = nullptr;
@@ -43,14 +43,14 @@ bool Win32Platform::save_file_dialog(const save_dialog_request& request) {
     return GetSaveFileNameA(&record) != 0;
 }
 
-window_handle Win32Platform::find_window(const char* title) { return FindWindowA(nullptr, title); }
+window_handle NativePlatform::find_window(const char* title) { return FindWindowA(nullptr, title); }
 
-bool Win32Platform::window_exists(window_handle window) { return IsWindow(static_cast<HWND>(window)) != 0; }
+bool NativePlatform::window_exists(window_handle window) { return IsWindow(static_cast<HWND>(window)) != 0; }
 
-bool Win32Platform::set_window_text(window_handle window, const char* text) {
+bool NativePlatform::set_window_text(window_handle window, const char* text) {
     return SetWindowTextA(static_cast<HWND>(window), text) != 0;
 }
 
-void Win32Platform::message_beep(std::uint32_t type) { MessageBeep(type); }
+void NativePlatform::message_beep(std::uint32_t type) { MessageBeep(type); }
 
 }  // namespace platform

@@ -100,8 +100,24 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
     return c;
 }
 
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* plugin_default = "Orbivane.dll beside\n                       this program, then the build's own";
+constexpr const char* save_dialog_note = R"(
+The plug-in's own save dialog (GetSaveFileNameA) is answered from --out: the
+host points the plug-in's import of that call at its answer, so no dialog
+appears and no one has to type into it.
+)";
+#else
+constexpr const char* plugin_default = "Orbivane.so in ../lib\n                       beside this program, then the build's own";
+constexpr const char* save_dialog_note = "";
+#endif
+
+}  // namespace
+
 std::string help_text() {
-    return R"(Usage: orbivane-host --out FILE.mov [options]
+    std::string text = R"(Usage: orbivane-host --out FILE.mov [options]
 
 Runs the Orbivane plug-in's command in a simulated host: renders the scene
 from a grid of viewpoints around the camera's target and writes a QuickTime VR
@@ -122,11 +138,11 @@ Output and scene:
                        the new movie is complete
   --model FILE.obj     render a Wavefront OBJ model, coloured by its .mtl file
   --size WxH           size of each view in pixels, 16-4096 a side (320x240)
-  --codec jpeg|raw     frame compression: Photo-JPEG or uncompressed RGB (jpeg)
+  --codec jpeg|raw     frame compression: Photo-JPEG or uncompressed RGB (jpeg
+                       where this build can encode it, else raw)
 
 Running:
-  --plugin PATH        the plug-in library (default: Orbivane.so in ../lib
-                       beside this program, then the build's own)
+  --plugin PATH        the plug-in library (default: PLUGIN_DEFAULT)
   --trace              print every host call the plug-in makes to stderr
   --abort-at N         act as if the user stops the command after frame N
   --help               show this text
@@ -139,6 +155,8 @@ Examples:
   orbivane-host --model teapot.obj --columns 36 --rows 7 --size 640x480 --out teapot.mov
   orbivane-host --stereo --method cross --parallax 6 --upper-hemisphere --out pair.mov
 )";
+    text.replace(text.find("PLUGIN_DEFAULT"), 14, plugin_default);
+    return text + save_dialog_note;
 }
 
 }  // namespace simhost

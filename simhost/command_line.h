@@ -23,7 +23,8 @@ struct HostCommandLine {
     std::string out;        // as given; ".mov" added when it has no extension
     std::optional<std::string> model;
     ImageSize size{320, 240};
-    FrameCodec codec = FrameCodec::jpeg;
+    // Photo-JPEG where this build can encode it, else uncompressed RGB.
+    FrameCodec codec = frame_codec_available(FrameCodec::jpeg) ? FrameCodec::jpeg : FrameCodec::raw;
     bool trace = false;
     std::optional<std::string> plugin;
     int abort_at = 0;
