@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh main
 cmake -S . -B build/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/linux -j "$(nproc)"
+cmake --build build/linux -j "$(nproc)" --target orbivane-host
 build/linux/simhost/orbivane-host --out "${1:-demo.mov}"
