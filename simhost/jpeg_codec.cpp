@@ -20,6 +20,10 @@ struct JumpingErrors {
     jpeg_error_mgr manager;
     std::jmp_buf back;
     char message[JMSG_LENGTH_MAX];
+
+    // The manager for a codec's `err`; the caller still sets `back` with
+    // setjmp in its own frame, since the jump must land there.
+    jpeg_error_mgr* manager_for_codec();
 };
 
 void jump_back(j_common_ptr info) {
@@ -28,13 +32,18 @@ void jump_back(j_common_ptr info) {
     std::longjmp(errors->back, 1);
 }
 
+jpeg_error_mgr* JumpingErrors::manager_for_codec() {
+    jpeg_std_error(&manager);
+    manager.error_exit = jump_back;
+    return &manager;
+}
+
 // The jump must not cross C++ objects with destructors, so each side keeps
 // its work in plain C state and reports failure through the message.
 bool compress(const Image& image, int quality, unsigned char** out, unsigned long* out_size, char* message) {
     jpeg_compress_struct info;
     JumpingErrors errors;
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = jump_back;
+    info.err = errors.manager_for_codec();
     if (setjmp(errors.back)) {
         jpeg_destroy_compress(&info);
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
@@ -59,42 +68,13 @@ bool compress(const Image& image, int quality, unsigned char** out, unsigned lon
     return true;
 }
 
-bool decompress(const std::vector<std::uint8_t>& bytes, Image& image, char* message) {
+// Reads the header and reports the size; with `image` given (sized by an
+// earlier header-only call, so its storage is outside the jump's reach) it
+// also reads the pixels, which must match that size.
+bool decompress(const std::vector<std::uint8_t>& bytes, Image* image, int& width, int& height, char* message) {
     jpeg_decompress_struct info;
     JumpingErrors errors;
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = jump_back;
-    if (setjmp(errors.back)) {
-        jpeg_destroy_decompress(&info);
-        std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    // The image was sized before the jump target, so its storage is not touched by a jump.
-    if (static_cast<int>(info.output_width) != image.width || static_cast<int>(info.output_height) != image.height) {
-        jpeg_destroy_decompress(&info);
-        std::snprintf(message, JMSG_LENGTH_MAX, "unexpected size");
-        return false;
-    }
-    const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &image.rgb[info.output_scanline * stride];
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
-}
-
-bool read_size(const std::vector<std::uint8_t>& bytes, int& width, int& height, char* message) {
-    jpeg_decompress_struct info;
-    JumpingErrors errors;
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = jump_back;
+    info.err = errors.manager_for_codec();
     if (setjmp(errors.back)) {
         jpeg_destroy_decompress(&info);
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
@@ -105,6 +85,23 @@ bool read_size(const std::vector<std::uint8_t>& bytes, int& width, int& height, 
     jpeg_read_header(&info, TRUE);
     width = static_cast<int>(info.image_width);
     height = static_cast<int>(info.image_height);
+    if (image == nullptr) {
+        jpeg_destroy_decompress(&info);
+        return true;
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (static_cast<int>(info.output_width) != image->width || static_cast<int>(info.output_height) != image->height) {
+        jpeg_destroy_decompress(&info);
+        std::snprintf(message, JMSG_LENGTH_MAX, "unexpected size");
+        return false;
+    }
+    const std::size_t stride = static_cast<std::size_t>(image->width) * 3;
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = &image->rgb[info.output_scanline * stride];
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return true;
 }
@@ -127,9 +124,9 @@ Image decode_jpeg(const std::vector<std::uint8_t>& bytes) {
     char message[JMSG_LENGTH_MAX] = {};
     int width = 0, height = 0;
     if (bytes.empty()) throw host_error("JPEG decoding failed: no data");
-    if (!read_size(bytes, width, height, message)) throw host_error(std::string("JPEG decoding failed: ") + message);
+    if (!decompress(bytes, nullptr, width, height, message)) throw host_error(std::string("JPEG decoding failed: ") + message);
     Image image(width, height);
-    if (!decompress(bytes, image, message)) throw host_error(std::string("JPEG decoding failed: ") + message);
+    if (!decompress(bytes, &image, width, height, message)) throw host_error(std::string("JPEG decoding failed: ") + message);
     return image;
 }
 
