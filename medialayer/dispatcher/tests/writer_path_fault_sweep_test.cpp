@@ -10,44 +10,12 @@
 #include "qts_library.h"
 #include "test_files.h"
 #include "writer_calls.h"
+#include "writer_path_fixture.h"
 
 namespace qts_test {
 namespace {
 
-constexpr OSErr dskFulErr = -34;
-const std::vector<std::uint32_t> frame_durations = {60, 60, 60, 60, 60, 60, 60, 60};
-const std::vector<std::uint8_t> older_output(5000, 0x3C);
-
-class WriterPathFaultSweep : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(library.error, "");
-        library.fault_reset();
-        ASSERT_EQ(write_frame_movie(dir.file("frames.mov"), make_frames(64, 48, frame_durations)), noErr);
-        source = spec_of("frames.mov");
-        output = spec_of("object.mov");
-        intermediate = intermediate_spec(output);
-    }
-    void TearDown() override { library.fault_reset(); }
-
-    FSSpec spec_of(const std::string& name) {
-        FSSpec spec{};
-        std::string path = dir.file(name);
-        qt::NativePathNameToFSSpec(path.data(), &spec, 0);
-        return spec;
-    }
-
-    bool output_is_complete_movie() {
-        std::unique_ptr<medialayer::MovieReader> reader;
-        if (medialayer::MovieReader::open(dir.file("object.mov"), reader) != noErr) return false;
-        return reader->tracks().size() == 1 && reader->tracks()[0].self_contained &&
-               reader->tracks()[0].sample_count == frame_durations.size();
-    }
-
-    QtsLibrary& library = QtsLibrary::get();
-    ScratchDir dir;
-    FSSpec source{}, output{}, intermediate{};
-};
+using WriterPathFaultSweep = WriterPathTest;
 
 // The routine that fails does nothing: the path stops or carries on as the
 // writer does, and afterwards the output is either the older file untouched
