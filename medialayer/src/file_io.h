@@ -62,6 +62,11 @@ private:
     // Asks the test fault hook before a write of n bytes.
     OSErr check_fault(std::uint64_t n);
     OSErr write_raw(std::uint64_t offset, const void* data, std::size_t n);
+    // Copies bytes `done` to n of a step by the OS's own file-to-file copy,
+    // advancing `done`; clears `available` where there is none for these
+    // files, leaving the rest of the step to the buffered copy.
+    OSErr copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::size_t n,
+                     std::size_t& done, bool& available);
 
     Handle handle_ = invalid_handle;
     std::uint64_t written_ = 0;
@@ -73,6 +78,7 @@ OSErr remove_file(const std::string& path);
 bool file_exists(const std::string& path);
 // "<dir>/.<name>.part-<process>-<n>": a hidden sibling of `target`.
 std::string temporary_name_beside(const std::string& target, std::uint64_t process, unsigned n);
+std::uint64_t current_process_id();
 // An absolute, lexically normal form of `path`, for comparing file names.
 std::string normalized_path(const std::string& path);
 

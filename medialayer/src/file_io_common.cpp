@@ -1,11 +1,17 @@
 // Parts of the file layer shared by both platforms.
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include "file_io.h"
 
 namespace medialayer {
 namespace {
+constexpr std::size_t copy_step = 8u << 20;  // bytes per copy step, so faults and progress land part way
+constexpr std::size_t copy_buffer_size = 1u << 20;
+
 WriteFaultHook& fault_hook() {
     static WriteFaultHook hook;
     return hook;
@@ -20,6 +26,49 @@ OSErr MovieFile::check_fault(std::uint64_t n) {
     OSErr err = hook ? hook(written_, n) : noErr;
     if (err == noErr) written_ += n;
     return err;
+}
+
+OSErr MovieFile::create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = temporary_name_beside(target, current_process_id(), counter++);
+        OSErr err = create(candidate, false, out);
+        if (err == noErr) {
+            temp_path = candidate;
+            return noErr;
+        }
+        if (err != dupFNErr) return err;
+    }
+    return dupFNErr;
+}
+
+OSErr MovieFile::write_at(std::uint64_t offset, const void* data, std::size_t n) {
+    if (OSErr err = check_fault(n)) return err;
+    return write_raw(offset, data, n);
+}
+
+OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
+                           std::uint64_t n) {
+    bool os_copy = true;
+    std::vector<char> buffer;
+    while (n > 0) {
+        std::size_t step = std::size_t(n < copy_step ? n : copy_step);
+        if (OSErr err = check_fault(step)) return err;
+        std::size_t done = 0;
+        if (os_copy)
+            if (OSErr err = copy_by_os(src, src_offset, dst_offset, step, done, os_copy)) return err;
+        if (done < step && buffer.empty()) buffer.resize(std::min(step, copy_buffer_size));
+        while (done < step) {
+            std::size_t chunk = std::min(buffer.size(), step - done);
+            if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
+            if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
+            done += chunk;
+        }
+        src_offset += step;
+        dst_offset += step;
+        n -= step;
+    }
+    return noErr;
 }
 
 std::string temporary_name_beside(const std::string& target, std::uint64_t process, unsigned n) {

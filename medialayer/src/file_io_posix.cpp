@@ -6,12 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <filesystem>
-#include <vector>
 
 #include "file_io.h"
 
@@ -52,8 +49,6 @@ OSErr open_fd(const std::string& path, int flags, MovieFile& out, int& fd_out) {
     return noErr;
 }
 
-constexpr std::size_t copy_step = 8u << 20;  // bytes per copy call, so faults and progress land part way
-
 }  // namespace
 
 struct MovieFileAccess {
@@ -73,19 +68,7 @@ OSErr MovieFile::create(const std::string& path, bool replace, MovieFile& out) {
     return open_fd(path, O_RDWR | O_CREAT | (replace ? O_TRUNC : O_EXCL), out, MovieFileAccess::fd(out));
 }
 
-OSErr MovieFile::create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = temporary_name_beside(target, std::uint64_t(::getpid()), counter++);
-        OSErr err = create(candidate, false, out);
-        if (err == noErr) {
-            temp_path = candidate;
-            return noErr;
-        }
-        if (err != dupFNErr) return err;
-    }
-    return dupFNErr;
-}
+std::uint64_t current_process_id() { return std::uint64_t(::getpid()); }
 
 OSErr MovieFile::read_at(std::uint64_t offset, void* data, std::size_t n) const {
     auto* p = static_cast<char*>(data);
@@ -101,11 +84,6 @@ OSErr MovieFile::read_at(std::uint64_t offset, void* data, std::size_t n) const 
         offset += std::uint64_t(got);
     }
     return noErr;
-}
-
-OSErr MovieFile::write_at(std::uint64_t offset, const void* data, std::size_t n) {
-    if (OSErr err = check_fault(n)) return err;
-    return write_raw(offset, data, n);
 }
 
 OSErr MovieFile::write_raw(std::uint64_t offset, const void* data, std::size_t n) {
@@ -140,46 +118,30 @@ void MovieFile::close() {
     written_ = 0;
 }
 
-OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
-                           std::uint64_t n) {
-    bool kernel_copy = true;
-    std::vector<char> buffer;
-    while (n > 0) {
-        std::size_t step = std::size_t(n < copy_step ? n : copy_step);
-        if (OSErr err = check_fault(step)) return err;
-        std::size_t done = 0;
+// Linux moves the bytes file to file inside the kernel with copy_file_range.
+OSErr MovieFile::copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::size_t n,
+                            std::size_t& done, bool& available) {
 #ifdef __linux__
-        while (kernel_copy && done < step) {
-            off_t in = off_t(src_offset + done), outp = off_t(dst_offset + done);
-            ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, step - done, 0);
-            if (got > 0) {
-                done += std::size_t(got);
-            } else if (got == 0) {
-                return eofErr;
-            } else if (errno == EINTR) {
-                continue;
-            } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                       errno == EBADF) {
-                kernel_copy = false;  // not across these files: fall back to buffered copying
-            } else {
-                return errno == ENOSPC ? OSErr(-34) : ioErr;
-            }
+    while (done < n) {
+        off_t in = off_t(src_offset + done), outp = off_t(dst_offset + done);
+        ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, n - done, 0);
+        if (got > 0) {
+            done += std::size_t(got);
+        } else if (got == 0) {
+            return eofErr;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
+            available = false;  // not across these files: the buffered copy takes over
+            return noErr;
+        } else {
+            return errno == ENOSPC ? OSErr(-34) : ioErr;
         }
-#endif
-        if (done < step) {
-            if (buffer.empty()) buffer.resize(1u << 20);
-            while (done < step) {
-                std::size_t chunk = std::min(buffer.size(), step - done);
-                if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
-                if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
-                done += chunk;
-            }
-        }
-        src_offset += step;
-        dst_offset += step;
-        n -= step;
     }
-    (void)kernel_copy;
+#else
+    (void)src, (void)src_offset, (void)dst_offset, (void)n, (void)done;
+    available = false;
+#endif
     return noErr;
 }
 

@@ -1,13 +1,11 @@
-// Win32 file layer: positioned ReadFile/WriteFile, MoveFileEx for the atomic
-// replace, and a buffered copy loop for sample bytes.
+// Win32 file layer: positioned ReadFile/WriteFile and MoveFileEx for the
+// atomic replace; sample bytes go through the shared buffered copy.
 #ifdef _WIN32
 
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
-#include <vector>
 
 #include "file_io.h"
 
@@ -39,7 +37,6 @@ OSErr last_error_to_oserr() {
 }
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr std::size_t copy_step = 8u << 20;
 
 OVERLAPPED at(std::uint64_t offset) {
     OVERLAPPED o{};
@@ -73,19 +70,7 @@ OSErr MovieFile::create(const std::string& path, bool replace, MovieFile& out) {
     return MovieFileAccess::open(path, GENERIC_READ | GENERIC_WRITE, replace ? CREATE_ALWAYS : CREATE_NEW, out);
 }
 
-OSErr MovieFile::create_temporary_beside(const std::string& target, MovieFile& out, std::string& temp_path) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = temporary_name_beside(target, std::uint64_t(GetCurrentProcessId()), counter++);
-        OSErr err = create(candidate, false, out);
-        if (err == noErr) {
-            temp_path = candidate;
-            return noErr;
-        }
-        if (err != dupFNErr) return err;
-    }
-    return dupFNErr;
-}
+std::uint64_t current_process_id() { return std::uint64_t(GetCurrentProcessId()); }
 
 OSErr MovieFile::read_at(std::uint64_t offset, void* data, std::size_t n) const {
     auto* p = static_cast<char*>(data);
@@ -99,11 +84,6 @@ OSErr MovieFile::read_at(std::uint64_t offset, void* data, std::size_t n) const 
         offset += got;
     }
     return noErr;
-}
-
-OSErr MovieFile::write_at(std::uint64_t offset, const void* data, std::size_t n) {
-    if (OSErr err = check_fault(n)) return err;
-    return write_raw(offset, data, n);
 }
 
 OSErr MovieFile::write_raw(std::uint64_t offset, const void* data, std::size_t n) {
@@ -140,22 +120,10 @@ void MovieFile::close() {
     written_ = 0;
 }
 
-OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
-                           std::uint64_t n) {
-    std::vector<char> buffer(std::size_t(std::min<std::uint64_t>(n, 1u << 20)));
-    while (n > 0) {
-        std::size_t step = std::size_t(n < copy_step ? n : copy_step);
-        if (OSErr err = check_fault(step)) return err;
-        for (std::size_t done = 0; done < step;) {
-            std::size_t chunk = std::min(buffer.size(), step - done);
-            if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
-            if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
-            done += chunk;
-        }
-        src_offset += step;
-        dst_offset += step;
-        n -= step;
-    }
+// Windows has no positioned file-to-file copy; the buffered copy does it all.
+OSErr MovieFile::copy_by_os(const MovieFile&, std::uint64_t, std::uint64_t, std::size_t, std::size_t&,
+                            bool& available) {
+    available = false;
     return noErr;
 }
 
