@@ -13,19 +13,8 @@ constexpr int line_width = 60;
 
 }  // namespace
 
-ProgressLine::ProgressLine() : terminal_(_isatty(_fileno(stderr)) != 0) {}
+bool ProgressLine::stderr_is_terminal() { return _isatty(_fileno(stderr)) != 0; }
 
-void ProgressLine::show(const std::string& text) {
-    if (!terminal_) return;
-    std::fprintf(stderr, "\r%-*s", line_width, text.c_str());
-    std::fflush(stderr);
-    drawn_ = true;
-}
-
-void ProgressLine::finish() {
-    if (!drawn_) return;
-    std::fputc('\n', stderr);
-    drawn_ = false;
-}
+void ProgressLine::write_over(const std::string& text) { std::fprintf(stderr, "\r%-*s", line_width, text.c_str()); }
 
 }  // namespace simhost
