@@ -15,8 +15,6 @@ const char* const save_dialog_answer_note = "the host, through the plug-in's imp
 
 namespace {
 
-Windowing* active = nullptr;
-
 constexpr const char* progress_class_name = "OrbivaneHostProgress";
 // Window extra bytes: the owning Windowing, then the window's record id.
 constexpr int owner_slot = 0;
@@ -33,16 +31,6 @@ HMODULE answered_module = nullptr;
 // Set while the window procedure passes a new text on, so that
 // set_window_text records it instead of setting it again.
 HWND window_being_set = nullptr;
-
-std::string filter_text(const char* filter) {
-    if (!filter) return "null";
-    std::string shown;
-    for (const char* p = filter; *p; p += std::strlen(p) + 1) {
-        if (!shown.empty()) shown += " | ";
-        shown += p;
-    }
-    return shown;
-}
 
 std::string windows_separators(std::string path) {
     for (char& c : path)
@@ -129,65 +117,29 @@ ImportPatch answer_save_dialog_of(void* module) {
     return result;
 }
 
-Windowing* active_windowing() { return active; }
-void set_active_windowing(Windowing* windowing) { active = windowing; }
-
-SavePath complete_save_path(const std::string& answer, const char* default_extension) {
-    SavePath result{answer, {}};
-    const std::size_t slash = answer.find_last_of("/\\");
-    std::string title = slash == std::string::npos ? answer : answer.substr(slash + 1);
-    if (title.find('.') == std::string::npos && default_extension && *default_extension) {
-        result.path += std::string(".") + default_extension;
-        title += std::string(".") + default_extension;
-    }
-    result.title = title;
-    return result;
-}
-
-int Windowing::save_dialog(const char* filter, const char* default_extension, unsigned flags, char* file,
-                           unsigned file_size, char* title, unsigned title_size) {
-    CallArguments args;
-    args.add_text("filter", filter_text(filter)).add_text("default_extension", default_extension);
-    args.add("flags", static_cast<std::int32_t>(flags));
+const char* Windowing::check_dialog_record(CallArguments& args, unsigned file_size, unsigned title_size) {
     const OPENFILENAMEA* record = record_in_progress;
-    if (record) {
-        args.add("record_size", static_cast<std::int32_t>(record->lStructSize));
-        args.add_text("owner", record->hwndOwner ? "window" : "none");
-        args.add_text("instance", !record->hInstance                    ? "none"
-                                  : record->hInstance == answered_module ? "the plug-in"
-                                                                          : "another module");
-        args.add_text("dialog_title", record->lpstrTitle);
-        args.add("file_size", static_cast<std::int32_t>(file_size));
-        args.add("title_size", static_cast<std::int32_t>(title_size));
-        args.add_text("by", save_dialog_answer_note);
-        // GetSaveFileNameA refuses any other record size.
-        if (record->lStructSize != record_size_original && record->lStructSize != record_size_full) {
-            args.add_text("answer", "refused: not an OPENFILENAMEA record");
-            log_.add("window", 0, "save_dialog", std::move(args));
-            return 0;
-        }
-    }
-    if (!save_answer || save_answer->empty()) {
-        args.add_text("answer", "cancel");
-        log_.add("window", 0, "save_dialog", std::move(args));
-        return 0;
-    }
-    // A Windows dialog answers with Windows separators.
-    SavePath chosen = complete_save_path(windows_separators(*save_answer), default_extension);
-    // Like GetSaveFileNameA, a buffer that cannot take the name fails the dialog;
-    // the title buffer is optional.
-    if (!file || chosen.path.size() + 1 > file_size || (title && chosen.title.size() + 1 > title_size)) {
-        args.add_text("answer", "buffer too small");
-        log_.add("window", 0, "save_dialog", std::move(args));
-        return 0;
-    }
-    std::memcpy(file, chosen.path.c_str(), chosen.path.size() + 1);
-    if (title) std::memcpy(title, chosen.title.c_str(), chosen.title.size() + 1);
-    saved_paths_.push_back(chosen.path);
-    args.add_text("answer", chosen.path).add_text("title", chosen.title);
-    log_.add("window", 0, "save_dialog", std::move(args));
-    return 1;
+    if (!record) return nullptr;
+    args.add("record_size", static_cast<std::int32_t>(record->lStructSize));
+    args.add_text("owner", record->hwndOwner ? "window" : "none");
+    args.add_text("instance", !record->hInstance                    ? "none"
+                              : record->hInstance == answered_module ? "the plug-in"
+                                                                      : "another module");
+    args.add_text("dialog_title", record->lpstrTitle);
+    args.add("file_size", static_cast<std::int32_t>(file_size));
+    args.add("title_size", static_cast<std::int32_t>(title_size));
+    args.add_text("by", save_dialog_answer_note);
+    // GetSaveFileNameA refuses any other record size.
+    if (record->lStructSize != record_size_original && record->lStructSize != record_size_full)
+        return "refused: not an OPENFILENAMEA record";
+    return nullptr;
 }
+
+// A Windows dialog answers with Windows separators.
+std::string Windowing::platform_path(const std::string& answer) { return windows_separators(answer); }
+
+// GetSaveFileNameA takes a record without a file-title buffer.
+const bool Windowing::title_buffer_optional = true;
 
 WindowRecord* Windowing::lookup(void* window) {
     const auto handle = static_cast<HWND>(window);
@@ -222,14 +174,7 @@ int Windowing::set_window_text(void* window, const char* text) {
     if (record && text && window != window_being_set)
         // The window procedure sees the new text and records it.
         return SetWindowTextA(static_cast<HWND>(window), text) ? 1 : 0;
-    CallArguments args;
-    args.add_text("text", text).add("done", record != nullptr && text != nullptr);
-    log_.add("window", 0, "set_window_text", std::move(args));
-    if (!record || !text) return 0;
-    record->title = text;
-    record->texts.push_back(text);
-    if (on_text) on_text(record->title);
-    return 1;
+    return note_text(record, text);
 }
 
 void Windowing::message_beep(unsigned type) {

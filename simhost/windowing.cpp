@@ -1,12 +1,11 @@
 #include "simhost/windowing.h"
 
-#include <cstring>
+#include <cstdint>
+#include <string>
 
 namespace simhost {
 
 namespace {
-
-Windowing* active = nullptr;
 
 // Window handles are opaque numbers that are never reused, so a stale handle
 // can never name a newer window.
@@ -14,57 +13,13 @@ constexpr std::uintptr_t handle_base = 0x5100;
 
 void* handle_of(std::uint32_t id) { return reinterpret_cast<void*>(handle_base + id); }
 
-std::string filter_text(const char* filter) {
-    if (!filter) return "null";
-    std::string shown;
-    for (const char* p = filter; *p; p += std::strlen(p) + 1) {
-        if (!shown.empty()) shown += " | ";
-        shown += p;
-    }
-    return shown;
-}
-
 }  // namespace
 
-Windowing* active_windowing() { return active; }
-void set_active_windowing(Windowing* windowing) { active = windowing; }
-
-SavePath complete_save_path(const std::string& answer, const char* default_extension) {
-    SavePath result{answer, {}};
-    const std::size_t slash = answer.find_last_of("/\\");
-    std::string title = slash == std::string::npos ? answer : answer.substr(slash + 1);
-    if (title.find('.') == std::string::npos && default_extension && *default_extension) {
-        result.path += std::string(".") + default_extension;
-        title += std::string(".") + default_extension;
-    }
-    result.title = title;
-    return result;
-}
-
-int Windowing::save_dialog(const char* filter, const char* default_extension, unsigned flags, char* file,
-                           unsigned file_size, char* title, unsigned title_size) {
-    CallArguments args;
-    args.add_text("filter", filter_text(filter)).add_text("default_extension", default_extension);
-    args.add("flags", static_cast<std::int32_t>(flags));
-    if (!save_answer || save_answer->empty()) {
-        args.add_text("answer", "cancel");
-        log_.add("window", 0, "save_dialog", std::move(args));
-        return 0;
-    }
-    const SavePath chosen = complete_save_path(*save_answer, default_extension);
-    // Like GetSaveFileNameA, a buffer that cannot take the name fails the dialog.
-    if (!file || !title || chosen.path.size() + 1 > file_size || chosen.title.size() + 1 > title_size) {
-        args.add_text("answer", "buffer too small");
-        log_.add("window", 0, "save_dialog", std::move(args));
-        return 0;
-    }
-    std::memcpy(file, chosen.path.c_str(), chosen.path.size() + 1);
-    std::memcpy(title, chosen.title.c_str(), chosen.title.size() + 1);
-    saved_paths_.push_back(chosen.path);
-    args.add_text("answer", chosen.path).add_text("title", chosen.title);
-    log_.add("window", 0, "save_dialog", std::move(args));
-    return 1;
-}
+// The simulated dialog has no record to check, answers with the path as
+// given and needs a buffer for the title.
+const char* Windowing::check_dialog_record(CallArguments&, unsigned, unsigned) { return nullptr; }
+std::string Windowing::platform_path(const std::string& answer) { return answer; }
+const bool Windowing::title_buffer_optional = false;
 
 WindowRecord* Windowing::lookup(void* window) {
     const auto value = reinterpret_cast<std::uintptr_t>(window);
@@ -92,17 +47,7 @@ int Windowing::window_exists(void* window) {
     return exists ? 1 : 0;
 }
 
-int Windowing::set_window_text(void* window, const char* text) {
-    WindowRecord* record = lookup(window);
-    CallArguments args;
-    args.add_text("text", text).add("done", record != nullptr && text != nullptr);
-    log_.add("window", 0, "set_window_text", std::move(args));
-    if (!record || !text) return 0;
-    record->title = text;
-    record->texts.push_back(text);
-    if (on_text) on_text(record->title);
-    return 1;
-}
+int Windowing::set_window_text(void* window, const char* text) { return note_text(lookup(window), text); }
 
 void Windowing::message_beep(unsigned type) {
     beeps_.push_back(type);

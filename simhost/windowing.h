@@ -51,6 +51,18 @@ public:
 
 private:
     WindowRecord* lookup(void* window);
+    // Logs a text set on `record` and keeps it; 0 when there is no such
+    // window or no text.
+    int note_text(WindowRecord* record, const char* text);
+
+    // The platform's parts of the save dialog. The first logs what the
+    // platform knows of the dialog's record and answers why it refuses the
+    // record, or null; the second puts the answer into the platform's form of
+    // a path; the last says whether the caller may leave out the buffer for
+    // the file title.
+    const char* check_dialog_record(CallArguments& args, unsigned file_size, unsigned title_size);
+    static std::string platform_path(const std::string& answer);
+    static const bool title_buffer_optional;
 
     CallLog& log_;
     std::vector<WindowRecord> windows_;
