@@ -4,9 +4,6 @@
 
 #include "quicktime/qt_types.h"
 
-// No free intermediate name could be found beside the output.
-constexpr OSErr dupFNErr = -48;
-
 // The derived last character: '@' for 't', 't' for anything else.
 char derived_last_character(char last);
 

@@ -31,13 +31,35 @@ struct FSSpec {
 #pragma pack(pop)
 static_assert(sizeof(FSSpec) == 262, "FSSpec is 262 bytes");
 
-// Error codes the plug-in produces or tests for.
+// QuickTime and file-system result codes, the one list for the plug-in and the media layer.
 constexpr OSErr noErr = 0;
-constexpr OSErr paramErr = -50;
+constexpr OSErr unimpErr = -4;          // no routine behind a selector
+constexpr OSErr dskFulErr = -34;
+constexpr OSErr nsvErr = -35;           // no such volume
+constexpr OSErr ioErr = -36;
+constexpr OSErr bdNamErr = -37;         // bad file name
+constexpr OSErr eofErr = -39;
+constexpr OSErr tmfoErr = -42;          // too many files open
 constexpr OSErr fnfErr = -43;
+constexpr OSErr dupFNErr = -48;         // file name already in use
+constexpr OSErr paramErr = -50;
+constexpr OSErr rfNumErr = -51;         // file reference number not open
+constexpr OSErr permErr = -54;
+constexpr OSErr wrPermErr = -61;        // file opened read-only
 constexpr OSErr memFullErr = -108;
+constexpr OSErr memWZErr = -111;        // block not handed out by NewPtr
+constexpr OSErr dirNFErr = -120;        // no such directory
 constexpr OSErr couldNotResolveDataRef = -2000;
+constexpr OSErr badImageDescription = -2001;
+constexpr OSErr invalidMedia = -2008;
+constexpr OSErr invalidTrack = -2009;
 constexpr OSErr invalidMovie = -2010;
+constexpr OSErr invalidDuration = -2014;
+constexpr OSErr invalidTime = -2015;
 constexpr OSErr userDataItemNotFound = -2026;
+constexpr OSErr internalQuickTimeError = -2034;
+constexpr OSErr invalidDataRefContainer = -2041;
 constexpr OSErr badDataRefIndex = -2050;
+constexpr OSErr noDefaultDataRef = -2051;
 constexpr OSErr qtNotBoundErr = -2095;  // what every call answers before QuickTime is bound
+constexpr OSErr invalidComponentID = -3000;

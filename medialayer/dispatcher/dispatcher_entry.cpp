@@ -6,7 +6,7 @@
 
 #include "medialayer/dispatcher/dispatcher_state.h"
 #include "medialayer/dispatcher/library_export.h"
-#include "medialayer/dispatcher/os_errors.h"
+#include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routine_table.h"
 
 using namespace medialayer::dispatch;

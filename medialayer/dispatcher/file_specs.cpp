@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "medialayer/dispatcher/os_errors.h"
+#include "quicktime/qt_types.h"
 
 namespace medialayer::dispatch {
 

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "medialayer/dispatcher/file_system.h"
-#include "medialayer/dispatcher/os_errors.h"
+#include "quicktime/qt_types.h"
 
 namespace medialayer::dispatch {
 namespace {

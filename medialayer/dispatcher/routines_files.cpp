@@ -5,7 +5,7 @@
 
 #include "medialayer/dispatcher/dispatcher_state.h"
 #include "medialayer/dispatcher/file_system.h"
-#include "medialayer/dispatcher/os_errors.h"
+#include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routines.h"
 
 namespace medialayer::dispatch::routine {

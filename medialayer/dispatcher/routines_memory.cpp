@@ -1,6 +1,6 @@
 // Memory routines and the media layer's own query.
 #include "medialayer/dispatcher/dispatcher_state.h"
-#include "medialayer/dispatcher/os_errors.h"
+#include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routines.h"
 
 namespace medialayer::dispatch::routine {

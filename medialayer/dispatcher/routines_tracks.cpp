@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "medialayer/dispatcher/dispatcher_state.h"
-#include "medialayer/dispatcher/os_errors.h"
+#include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routines.h"
 
 namespace medialayer::dispatch::routine {

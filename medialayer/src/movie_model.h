@@ -19,18 +19,6 @@
 
 namespace medialayer {
 
-// Codes beyond those in quicktime/qt_types.h that the layer reports.
-constexpr OSErr ioErr = -36;
-constexpr OSErr eofErr = -39;
-constexpr OSErr dupFNErr = -48;
-constexpr OSErr permErr = -54;
-constexpr OSErr badImageDescription = -2001;
-constexpr OSErr invalidTrack = -2009;
-constexpr OSErr invalidMedia = -2008;
-constexpr OSErr invalidDuration = -2014;
-constexpr OSErr invalidTime = -2015;
-constexpr OSErr invalidDataRefContainer = -2041;
-
 constexpr OSType fourcc(const char (&code)[5]) { return four_cc(code); }
 
 // 3x3 transform as stored in mvhd/tkhd: a, b, u, c, d, v (16.16) and x, y (16.16), w (2.30).

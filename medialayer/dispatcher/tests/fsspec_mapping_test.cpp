@@ -10,12 +10,6 @@
 namespace qts_test {
 namespace {
 
-constexpr OSErr bdNamErr = -37;
-constexpr OSErr dupFNErr = -48;
-constexpr OSErr rfNumErr = -51;
-constexpr OSErr wrPermErr = -61;
-constexpr OSErr dirNFErr = -120;
-constexpr OSErr nsvErr = -35;
 constexpr std::int32_t no_resource_fork = 0x10000000;
 constexpr std::int32_t replace_and_no_resource_fork = std::int32_t(0x90000000u);
 

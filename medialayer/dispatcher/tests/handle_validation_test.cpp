@@ -10,10 +10,6 @@
 namespace qts_test {
 namespace {
 
-constexpr OSErr unimpErr = -4;
-constexpr OSErr memWZErr = -111;
-constexpr OSErr invalidTrack = -2009;
-constexpr OSErr invalidMedia = -2008;
 
 enum class Kind { movie, track, media, user_data };
 enum class Bad { stale, foreign, wrong_kind, null };

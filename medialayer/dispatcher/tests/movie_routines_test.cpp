@@ -12,7 +12,6 @@
 namespace qts_test {
 namespace {
 
-constexpr OSErr invalidTime = -2015;
 constexpr std::int32_t replace_and_no_resource_fork = std::int32_t(0x90000000u);
 
 class MovieRoutines : public ::testing::Test {

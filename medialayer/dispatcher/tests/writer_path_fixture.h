@@ -15,7 +15,6 @@
 
 namespace qts_test {
 
-constexpr OSErr dskFulErr = -34;
 // What object.mov holds before the path writes it, where a test puts it there.
 extern const std::vector<std::uint8_t> older_output;
 
