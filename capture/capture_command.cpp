@@ -1,7 +1,5 @@
 #include "capture/capture_command.h"
 
-#include <ctime>
-
 #include "capture/capture_plan.h"
 #include "capture/capture_settings.h"
 #include "capture/capture_state.h"
@@ -62,7 +60,7 @@ void capture(const char* temporary_path, const char* user_path) {
         progress->set_range(0, settings.total_frames, 0);
         progress->set_position(0, 0);
         begin_recording(temporary_path);
-        settings.start_time = std::time(nullptr);
+        settings.start_time = platform::current_platform().calendar_time();
 
         const std::int32_t complete_rows = capture_grid(*progress.get());
         restore_rig();

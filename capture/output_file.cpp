@@ -14,20 +14,6 @@ constexpr char default_extension[] = "mov";
 constexpr std::uint32_t overwrite_prompt = 0x2;              // OFN_OVERWRITEPROMPT
 constexpr int max_alternative_names = 999;
 
-bool same_path(std::string_view a, std::string_view b) {
-#if defined(_WIN32)
-    // Windows file names ignore case; enough to catch the save dialog's own spelling.
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-#else
-    return a == b;
-#endif
-}
-
 // directory + title into out (path_buffer_size bytes); false when it would not fit.
 bool join(std::string_view directory, std::string_view title, char* out) {
     if (directory.size() + title.size() + 1 > path_buffer_size) return false;
@@ -42,29 +28,29 @@ bool join(std::string_view directory, std::string_view title, char* out) {
 bool make_temporary_path(const char* directory, const char* title, const char* user_path, char* temporary_path) {
     const std::string_view title_text(title);
     if (title_text.empty()) return false;
-    char candidate[path_buffer_size];
-    if (!join(directory, title_text, candidate)) return false;
-    if (!same_path(candidate, user_path)) {
+    // Recording goes to a name nothing holds yet: the frame movie is deleted at the end, so
+    // recording over another program's file, or over the user's own output when it is saved
+    // into the temporary folder (under any spelling of it), would destroy that file.
+    platform::Platform& os = platform::current_platform();
+    auto take_if_free = [&](const char* candidate) {
+        if (os.path_exists(candidate) || os.same_file(candidate, user_path)) return false;
         std::memcpy(temporary_path, candidate, std::strlen(candidate) + 1);
         return true;
-    }
+    };
+    char candidate[path_buffer_size];
+    if (!join(directory, title_text, candidate)) return false;
+    if (take_if_free(candidate)) return true;
 
-    // Saving into the temporary directory itself: recording under the same
-    // name would overwrite the user's file and then delete it.
     const std::size_t dot = title_text.rfind('.');
     const std::string_view stem = title_text.substr(0, dot);
     const std::string_view extension = dot == std::string_view::npos ? std::string_view() : title_text.substr(dot);
-    platform::Platform& os = platform::current_platform();
     for (int n = 1; n <= max_alternative_names; ++n) {
         char varied[path_buffer_size];
         const int length = std::snprintf(varied, sizeof varied, "%.*s~%d%.*s", static_cast<int>(stem.size()),
                                          stem.data(), n, static_cast<int>(extension.size()), extension.data());
         if (length < 0 || static_cast<std::size_t>(length) >= sizeof varied) return false;
         if (!join(directory, varied, candidate)) return false;
-        if (!same_path(candidate, user_path) && !os.path_exists(candidate)) {
-            std::memcpy(temporary_path, candidate, std::strlen(candidate) + 1);
-            return true;
-        }
+        if (take_if_free(candidate)) return true;
     }
     return false;
 }

@@ -18,6 +18,6 @@ enum class OutputChoice {
 OutputChoice choose_output_file(char* user_path, char* temporary_path);
 
 // Joins the temporary directory and a file title into temporary_path,
-// picking "name~N.ext" when the plain join would be user_path itself.
-// False when nothing fitting and free is found.
+// picking the first free "name~N.ext" when the plain join names an existing
+// file or the same file as user_path. False when nothing fitting and free is found.
 bool make_temporary_path(const char* directory, const char* title, const char* user_path, char* temporary_path);

@@ -44,7 +44,7 @@ bool update_progress(host_progress& progress) {
         if (!window) return true;  // not shown yet; look again next frame
 
         const CaptureSettings& settings = capture_settings;
-        const double elapsed = std::difftime(std::time(nullptr), settings.start_time);
+        const double elapsed = std::difftime(os.calendar_time(), settings.start_time);
         char text[progress_text_size];
         format_progress_text(text, settings.frames_done, settings.total_frames,
                              remaining_seconds(elapsed, settings.frames_done, settings.total_frames));

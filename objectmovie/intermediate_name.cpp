@@ -4,6 +4,8 @@
 
 #include "platform/platform.h"
 
+char derived_last_character(char last) { return last == 't' ? '@' : 't'; }
+
 namespace {
 
 // Characters tried after the derived one; all valid in Windows and POSIX names.
@@ -11,11 +13,8 @@ constexpr char fallback_characters[] = "@t0123456789abcdefghijklmnopqrsuvwxyz_-"
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-}  // namespace
-
-char derived_last_character(char last) { return last == 't' ? '@' : 't'; }
-
-OSErr choose_intermediate_file(const FSSpec& output, const char* output_path, FSSpec& intermediate) {
+// The first free candidate whose last character is neither the output's nor `taken`.
+OSErr choose_sibling(const FSSpec& output, const char* output_path, char taken, FSSpec& sibling) {
     const unsigned length = output.name[0];
     if (length == 0 || !output_path) return paramErr;
     std::string candidate_path(output_path);
@@ -29,13 +28,30 @@ OSErr choose_intermediate_file(const FSSpec& output, const char* output_path, FS
     platform::Platform& os = platform::current_platform();
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const char c = candidates[i];
-        if (lower(c) == lower(last)) continue;
+        if (lower(c) == lower(last) || c == taken) continue;
         if (i > 0 && c == derived) continue;
         candidate_path.back() = c;
         if (os.path_exists(candidate_path.c_str())) continue;
-        intermediate = output;
-        intermediate.name[length] = static_cast<unsigned char>(c);
+        sibling = output;
+        sibling.name[length] = static_cast<unsigned char>(c);
         return noErr;
     }
     return dupFNErr;
+}
+
+}  // namespace
+
+OSErr choose_intermediate_file(const FSSpec& output, const char* output_path, FSSpec& intermediate) {
+    return choose_sibling(output, output_path, '\0', intermediate);
+}
+
+OSErr choose_flattened_file(const FSSpec& output, const char* output_path, const FSSpec& intermediate,
+                            FSSpec& flattened) {
+    return choose_sibling(output, output_path, static_cast<char>(intermediate.name[output.name[0]]), flattened);
+}
+
+std::string sibling_path(const char* output_path, const FSSpec& sibling) {
+    std::string path(output_path);
+    if (!path.empty() && sibling.name[0] > 0) path.back() = static_cast<char>(sibling.name[sibling.name[0]]);
+    return path;
 }

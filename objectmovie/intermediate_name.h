@@ -1,6 +1,8 @@
-// Where the not-yet-flattened movie is written: beside the output file, under
-// the output's name with a different last character.
+// Where the not-yet-flattened movie, and then the flattened one, are written:
+// beside the output file, under the output's name with a different last character.
 #pragma once
+
+#include <string>
 
 #include "quicktime/qt_types.h"
 
@@ -19,3 +21,11 @@ char derived_last_character(char last);
 // Returns noErr; paramErr for an empty name or a path that does not end in the
 // name's last character; dupFNErr when every candidate is taken.
 OSErr choose_intermediate_file(const FSSpec& output, const char* output_path, FSSpec& intermediate);
+
+// The same search for a second free name, one whose last character is not the
+// intermediate's either: where the flattened movie waits to replace the output.
+OSErr choose_flattened_file(const FSSpec& output, const char* output_path, const FSSpec& intermediate,
+                            FSSpec& flattened);
+
+// The native path of a file chosen above: output_path with the name's new last character.
+std::string sibling_path(const char* output_path, const FSSpec& sibling);

@@ -24,22 +24,6 @@ bool copy_path(const char* path, char (&buffer)[path_buffer_size]) {
 
 char lower(unsigned char c) { return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c); }
 
-// Whether two paths are spelt alike. Windows ignores letter case and takes
-// either separator; elsewhere only identical texts are known to be one file.
-bool same_path(const char* a, const char* b) {
-#ifdef _WIN32
-    for (; *a && *b; ++a, ++b) {
-        const bool separators = (*a == '/' || *a == '\\') && (*b == '/' || *b == '\\');
-        if (!separators && lower(static_cast<unsigned char>(*a)) != lower(static_cast<unsigned char>(*b))) {
-            return false;
-        }
-    }
-    return *a == *b;
-#else
-    return std::strcmp(a, b) == 0;
-#endif
-}
-
 // Same directory and same name; letter case is ignored, since the file system
 // may ignore it.
 bool same_file(const FSSpec& a, const FSSpec& b) {
@@ -59,9 +43,11 @@ OSErr write_movie(const char* frame_movie_path, const char* output_path, std::in
     movie_rows = rows;
 
     // Refused before any file is touched: a grid without frames, a missing
-    // name, and a frame movie that is the output itself (writing the output
-    // would destroy the frames being copied).
-    if (!paths_usable || rows < 1 || columns < 1 || same_path(frame_movie, output)) return paramErr;
+    // name, and a frame movie that is the output itself under any spelling
+    // (writing the output would destroy the frames being copied).
+    if (!paths_usable || rows < 1 || columns < 1 ||
+        platform::current_platform().same_file(frame_movie, output))
+        return paramErr;
 
     // The records are filled in even for a file that does not exist yet, so
     // the results are not needed.

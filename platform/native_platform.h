@@ -18,6 +18,8 @@ public:
     std::uint32_t system_directory(char* buffer, std::uint32_t size) override;
     std::uint32_t temp_directory(std::uint32_t size, char* buffer) override;
     bool delete_file(const char* path) override;
+    bool same_file(const char* a, const char* b) override;
+    bool replace_file(const char* from, const char* to) override;
     std::uint32_t version_info_size(const char* path) override;
     bool version_info(const char* path, std::uint32_t size, void* block) override;
     bool query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) override;
@@ -28,6 +30,7 @@ public:
     bool window_exists(window_handle window) override;
     bool set_window_text(window_handle window, const char* text) override;
     void message_beep(std::uint32_t type) override;
+    std::time_t calendar_time() override;
 };
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 
 namespace platform {
 
@@ -52,6 +53,14 @@ public:
     virtual std::uint32_t system_directory(char* buffer, std::uint32_t size) = 0;
     virtual std::uint32_t temp_directory(std::uint32_t size, char* buffer) = 0;
     virtual bool delete_file(const char* path) = 0;
+    // Whether two paths name one file or folder however each is spelt (Windows: volume serial
+    // number and file index; POSIX: device and inode). Paths that do not exist yet name one
+    // file when their folders are one folder and their names are equal (letter case aside on
+    // Windows); an existing and a missing path never do.
+    virtual bool same_file(const char* a, const char* b) = 0;
+    // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): `to` becomes `from` in one step, an
+    // older `to` replaced. POSIX: rename, with the file flushed before and its folder after.
+    virtual bool replace_file(const char* from, const char* to) = 0;
 
     // File version resource (GetFileVersionInfoSizeA, GetFileVersionInfoA, VerQueryValueA "\\",
     // with a GlobalAlloc(GMEM_ZEROINIT) block freed by GlobalFree).
@@ -67,6 +76,9 @@ public:
     virtual bool window_exists(window_handle window) = 0;
     virtual bool set_window_text(window_handle window, const char* text) = 0;
     virtual void message_beep(std::uint32_t type) = 0;
+
+    // The C runtime's time(): calendar time in whole seconds.
+    virtual std::time_t calendar_time() = 0;
 };
 
 // The platform in use: the native one unless a test has installed another.

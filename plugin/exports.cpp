@@ -32,8 +32,9 @@ ORB_EXPORT std::int32_t get_interface_version(word) { return plugin_protocol_ver
 
 // On success *out receives a new component holding one reference for the
 // caller; otherwise *out is left untouched. Running out of memory throws.
+// Without a place to put it, nothing is created.
 ORB_EXPORT void create_interface(const IID* iid, std::int32_t index, plugin_interface** out, word, word) {
-    if (!is_plugin_interface_id(iid) || index != main_component_index) return;
+    if (!out || !is_plugin_interface_id(iid) || index != main_component_index) return;
     plugin_interface* component = new main_component;
     component->AddRef();
     *out = component;

@@ -3,5 +3,5 @@
 #include <cstring>
 
 bool is_plugin_interface_id(const void* iid) {
-    return std::memcmp(iid, &plugin_interface_id, sizeof plugin_interface_id) == 0;
+    return iid != nullptr && std::memcmp(iid, &plugin_interface_id, sizeof plugin_interface_id) == 0;
 }

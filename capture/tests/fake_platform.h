@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@ public:
     std::string chosen_title;
     std::string temporary_directory = "/tmp/";
     std::set<std::string> existing_files;
+    // Pairs of spellings that name one file (a short name, a link, "..").
+    std::set<std::pair<std::string, std::string>> aliases;
+    // The calendar time each call answers, advancing by clock_step after each.
+    std::time_t clock = 0;
+    std::time_t clock_step = 0;
     std::set<platform::window_handle> live_windows;
     platform::window_handle window_titled_progress = nullptr;
 
@@ -50,6 +56,14 @@ public:
         deleted_files.emplace_back(path);
         return existing_files.erase(path) != 0;
     }
+    bool same_file(const char* a, const char* b) override {
+        return std::string(a) == b || aliases.count({a, b}) != 0 || aliases.count({b, a}) != 0;
+    }
+    std::time_t calendar_time() override {
+        const std::time_t now = clock;
+        clock += clock_step;
+        return now;
+    }
     platform::window_handle find_window(const char* title) override {
         ++find_window_calls;
         return std::string(title) == "progress" ? window_titled_progress : nullptr;
@@ -74,4 +88,5 @@ public:
     bool query_fixed_file_version(const void*, std::uint32_t*, std::uint32_t*) override { return false; }
     void* alloc_zeroed(std::uint32_t) override { return nullptr; }
     void free_block(void*) override {}
+    bool replace_file(const char*, const char*) override { return false; }
 };

@@ -20,6 +20,8 @@ struct DispatcherState {
     DirectoryTable directories;
     FaultPlan faults;
     StickyError sticky;
+    // Test control: flatten as QuickTime does, deleting the older target first.
+    bool flatten_deletes_first = false;
 };
 
 DispatcherState& state();

@@ -115,8 +115,9 @@ OSErr CloseMovieFile(std::int16_t file) { return state().files.close(file) ? noE
 
 // The flatten writes beside the target and renames over it only once the
 // whole movie is written, so create flag bit 31 replaces an older file only
-// on success: a failed flatten leaves it as it was. The creator has nowhere
-// to live on these file systems and is not recorded.
+// on success: a failed flatten leaves it as it was (unless a test has asked
+// for QuickTime's own way, which deletes the older file first). The creator
+// has nowhere to live on these file systems and is not recorded.
 Movie FlattenMovieData(Movie movie, std::int32_t /*flatten_flags*/, const FSSpec* spec, OSType /*creator*/,
                        std::int16_t /*script_tag*/, std::int32_t create_flags) {
     DispatcherState& s = state();
@@ -124,9 +125,10 @@ Movie FlattenMovieData(Movie movie, std::int32_t /*flatten_flags*/, const FSSpec
     if (source == nullptr) return raise_error(invalidMovie), nullptr;
     std::string path;
     if (const OSErr err = s.directories.path_of(spec, path); err != noErr) return raise_error(err), nullptr;
-    if ((static_cast<std::uint32_t>(create_flags) & create_delete_current_file) == 0 &&
-        path_kind(path) != PathKind::missing)
-        return raise_error(dupFNErr), nullptr;
+    const bool replace = (static_cast<std::uint32_t>(create_flags) & create_delete_current_file) != 0;
+    if (!replace && path_kind(path) != PathKind::missing) return raise_error(dupFNErr), nullptr;
+    if (replace && s.flatten_deletes_first && path_kind(path) == PathKind::file)
+        if (const OSErr err = remove_file(path); err != noErr) return raise_error(err), nullptr;
     if (const OSErr err = flatten_movie(source->model, path); err != noErr) return raise_error(err), nullptr;
 
     auto flattened = new_record();

@@ -10,6 +10,7 @@ extern "C" {
 
 QTS_EXPORT void medialayer_fault_reset() {
     state().faults.reset();
+    state().flatten_deletes_first = false;
     medialayer::set_write_fault_hook(nullptr);
 }
 
@@ -38,5 +39,7 @@ QTS_EXPORT void medialayer_get_live_counts(medialayer_live_counts* counts) {
 }
 
 QTS_EXPORT std::uint32_t medialayer_call_count() { return state().faults.calls(); }
+
+QTS_EXPORT void medialayer_flatten_deletes_first(std::int32_t on) { state().flatten_deletes_first = on != 0; }
 
 }  // extern "C"

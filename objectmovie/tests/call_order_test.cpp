@@ -71,7 +71,7 @@ const Calls assembly_release = {
 const Calls finalisation = {
     "OpenMovieFile 2:scene.mot 1",
     "NewMovieFromFile 31 none none 0 none",
-    "FlattenMovieData reloaded-movie 73 2:scene.mov TVOD -1 0x90000000",
+    "FlattenMovieData reloaded-movie 73 2:scene.mo@ TVOD -1 0x90000000",
     "DisposeMovie flattened-movie",
     "DisposeMovie reloaded-movie",
     "CloseMovieFile 31",
@@ -96,6 +96,8 @@ protected:
 TEST_F(CallOrder, FullRunMakesEveryCallOnceInOrder) {
     EXPECT_EQ(run(), noErr);
     EXPECT_EQ(quicktime.calls, joined({&opening, &track_copy, &object_items, &assembly_release, &finalisation}));
+    // The movie is flattened beside the output and replaces it only once complete.
+    EXPECT_EQ(os.file_operations, std::vector<std::string>{"replace /out/scene.mo@ -> /out/scene.mov"});
     EXPECT_EQ(os.beeps, std::vector<std::uint32_t>{0});
 }
 
@@ -150,8 +152,8 @@ const FailedStep failed_steps[] = {
     {"reopen", sel::OpenMovieFile, 2, code, {"OpenMovieFile 2:scene.mot 1 -> fails", "DeleteMovieFile 2:scene.mot"}},
     {"reload", sel::NewMovieFromFile, 2, code,
      {"NewMovieFromFile 31 none none 0 none -> fails", "CloseMovieFile 31", "DeleteMovieFile 2:scene.mot"}},
-    {"flatten", sel::FlattenMovieData, 1, noErr,
-     {"FlattenMovieData reloaded-movie 73 2:scene.mov TVOD -1 0x90000000 -> fails", "DisposeMovie reloaded-movie",
+    {"flatten", sel::FlattenMovieData, 1, ioErr,
+     {"FlattenMovieData reloaded-movie 73 2:scene.mo@ TVOD -1 0x90000000 -> fails", "DisposeMovie reloaded-movie",
       "CloseMovieFile 31", "DeleteMovieFile 2:scene.mot"}},
 };
 
@@ -167,6 +169,9 @@ TEST_P(FailedStepRelease, ReleasesWhatIsHeldInOrderThenDeletesTheIntermediate) {
     ASSERT_GE(quicktime.calls.size(), f.tail.size());
     const Calls tail(quicktime.calls.end() - static_cast<std::ptrdiff_t>(f.tail.size()), quicktime.calls.end());
     EXPECT_EQ(tail, f.tail);
+    // Nothing replaces the output; a flatten that gave no movie leaves no file of its own.
+    const std::vector<std::string> cleanup{"delete /out/scene.mo@"};
+    EXPECT_EQ(os.file_operations, f.selector == sel::FlattenMovieData ? cleanup : std::vector<std::string>{});
     EXPECT_EQ(os.beeps, std::vector<std::uint32_t>{0});
 }
 

@@ -1,5 +1,6 @@
 // A platform for tests: the native one, except that beeps are counted and,
-// when `taken` is set, a path exists exactly when it is listed there.
+// when `taken` is set, a path exists exactly when it is listed there, paths are
+// one file only when spelt alike, and deletions and replacements are only noted.
 #pragma once
 
 #include <optional>
@@ -19,6 +20,7 @@ public:
     std::vector<std::uint32_t> beeps;
     std::optional<std::set<std::string>> taken;
     std::vector<std::string> existence_queries;
+    std::vector<std::string> file_operations;  // with `taken` set: "delete P", "replace F -> T"
 
     platform::module_handle loaded_module(const char* file_name) override { return native_.loaded_module(file_name); }
     std::uint32_t module_file_name(platform::module_handle module, char* buffer, std::uint32_t size) override {
@@ -42,7 +44,19 @@ public:
     std::uint32_t temp_directory(std::uint32_t size, char* buffer) override {
         return native_.temp_directory(size, buffer);
     }
-    bool delete_file(const char* path) override { return native_.delete_file(path); }
+    bool delete_file(const char* path) override {
+        if (!taken) return native_.delete_file(path);
+        file_operations.push_back(std::string("delete ") + path);
+        return taken->erase(path) != 0;
+    }
+    bool same_file(const char* a, const char* b) override {
+        return taken ? std::string(a) == b : native_.same_file(a, b);
+    }
+    bool replace_file(const char* from, const char* to) override {
+        if (!taken) return native_.replace_file(from, to);
+        file_operations.push_back(std::string("replace ") + from + " -> " + to);
+        return true;
+    }
     std::uint32_t version_info_size(const char* path) override { return native_.version_info_size(path); }
     bool version_info(const char* path, std::uint32_t size, void* block) override {
         return native_.version_info(path, size, block);
@@ -61,6 +75,7 @@ public:
         return native_.set_window_text(window, text);
     }
     void message_beep(std::uint32_t type) override { beeps.push_back(type); }
+    std::time_t calendar_time() override { return native_.calendar_time(); }
 
 private:
     platform::Platform& native_;

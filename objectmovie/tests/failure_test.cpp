@@ -10,6 +10,7 @@
 #include "objectmovie/tests/atom_walk.h"
 #include "objectmovie/tests/writer_fixture.h"
 #include "objectmovie/write_object_movie.h"
+#include "quicktime/qt_calls.h"
 #include "quicktime/qt_selectors.h"
 
 namespace {
@@ -68,8 +69,7 @@ const StepFault step_faults[] = {
     // Finalisation.
     {"reopen_intermediate", sel::OpenMovieFile, 2, injected, false},
     {"reload_intermediate", sel::NewMovieFromFile, 2, injected, false},
-    // A failed flatten is not reported; the older output is what protects the user.
-    {"flatten", sel::FlattenMovieData, 1, noErr, false},
+    {"flatten", sel::FlattenMovieData, 1, ioErr, false},
 };
 
 void PrintTo(const StepFault& f, std::ostream* out) { *out << f.name; }
@@ -100,24 +100,56 @@ TEST_P(StepFailure, ReportsTheStepAndLeavesNothingBehind) {
 INSTANTIATE_TEST_SUITE_P(Steps, StepFailure, testing::ValuesIn(step_faults),
                          [](const testing::TestParamInfo<StepFault>& info) { return std::string(info.param.name); });
 
-TEST_F(WriterTest, FlattenFailingPartWayKeepsTheOlderOutput) {
-    ASSERT_EQ(fixtures::write_frame_movie(frames, 24, 100), 0);
-    // A clean run tells how large the output becomes.
-    const std::string probe = output_folder.file("probe.mov");
-    ASSERT_EQ(write_object_movie_status(frames.c_str(), probe.c_str(), 6, 4), noErr);
-    const auto full_size = read_file(probe).size();
-    std::filesystem::remove(probe);
-    write_older_output();
-
+class FlattenFailingPartWay : public WriterTest {
+protected:
     // The disk fills up in the middle of the media data; the intermediate
     // file, a movie without media data, is far smaller.
-    controls.fault_on_write(full_size - 4 * fixtures::frame_pixels(0).size(), -34);
-    EXPECT_EQ(write_object_movie_status(frames.c_str(), output.c_str(), 6, 4), noErr);
+    void fill_the_disk_part_way() {
+        ASSERT_EQ(fixtures::write_frame_movie(frames, 24, 100), 0);
+        // A clean run tells how large the output becomes.
+        const std::string probe = output_folder.file("probe.mov");
+        ASSERT_EQ(write_object_movie_status(frames.c_str(), probe.c_str(), 6, 4), noErr);
+        const auto full_size = read_file(probe).size();
+        std::filesystem::remove(probe);
+        controls.fault_on_write(full_size - 4 * fixtures::frame_pixels(0).size(), dskFulErr);
+    }
+};
 
-    EXPECT_EQ(read_file(output), older_output);
-    EXPECT_EQ(output_folder.names(), std::vector<std::string>{"scene.mov"});
-    EXPECT_EQ(os.beeps, (std::vector<std::uint32_t>{0, 0}));
+TEST_F(FlattenFailingPartWay, KeepsTheOlderOutputWhicheverWayTheFlattenReplaces) {
+    fill_the_disk_part_way();
+    // Our media layer's flatten replaces its target atomically; QuickTime's
+    // deletes it first. The writer's own replace keeps the output either way.
+    for (const bool like_quicktime : {false, true}) {
+        write_older_output();
+        controls.flatten_deletes_first(like_quicktime);
+        EXPECT_EQ(write_object_movie_status(frames.c_str(), output.c_str(), 6, 4), ioErr);
+        EXPECT_EQ(read_file(output), older_output) << like_quicktime;
+        EXPECT_EQ(output_folder.names(), std::vector<std::string>{"scene.mov"});
+    }
+    EXPECT_EQ(os.beeps, (std::vector<std::uint32_t>{0, 0, 0}));
     expect_nothing_held();
+}
+
+// What the writer guards against: flattened straight onto the output the way
+// QuickTime does it, the same full disk loses the older file.
+TEST_F(FlattenFailingPartWay, QuickTimesWayOntoTheOutputItselfLosesTheOlderFile) {
+    fill_the_disk_part_way();
+    write_older_output();
+    controls.flatten_deletes_first(1);
+    FSSpec frame_spec{}, output_spec{};
+    std::string frame_path = frames, output_path = output;
+    NativePathNameToFSSpec(frame_path.data(), &frame_spec, 0);
+    NativePathNameToFSSpec(output_path.data(), &output_spec, 0);
+    std::int16_t file = 0;
+    ASSERT_EQ(OpenMovieFile(&frame_spec, &file, 1), noErr);
+    Movie movie = nullptr;
+    ASSERT_EQ(NewMovieFromFile(&movie, file, nullptr, nullptr, 0, nullptr), noErr);
+    // All 24 frames: past the limit, as the object movie of them was.
+    EXPECT_EQ(FlattenMovieData(movie, 73, &output_spec, four_cc("TVOD"), -1, static_cast<std::int32_t>(0x90000000u)),
+              nullptr);
+    DisposeMovie(movie);
+    CloseMovieFile(file);
+    EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 // Relabels the frame movie's only track as sound, so it has no video track.

@@ -23,5 +23,6 @@ bool MediaLayerControls::bind() {
     return resolve(library, "medialayer_fault_reset", fault_reset) &&
            resolve(library, "medialayer_fault_on_selector", fault_on_selector) &&
            resolve(library, "medialayer_fault_on_write", fault_on_write) &&
-           resolve(library, "medialayer_get_live_counts", get_live_counts);
+           resolve(library, "medialayer_get_live_counts", get_live_counts) &&
+           resolve(library, "medialayer_flatten_deletes_first", flatten_deletes_first);
 }

@@ -10,6 +10,7 @@ struct MediaLayerControls {
     decltype(&medialayer_fault_on_selector) fault_on_selector = nullptr;
     decltype(&medialayer_fault_on_write) fault_on_write = nullptr;
     decltype(&medialayer_get_live_counts) get_live_counts = nullptr;
+    decltype(&medialayer_flatten_deletes_first) flatten_deletes_first = nullptr;
 
     // Loads the library just built unless it is loaded already, binds the
     // plug-in's QuickTime calls to it and resolves the controls; false when

@@ -109,6 +109,17 @@ TEST_F(PluginExports, CreateInterfaceLeavesTheOutPointerAloneOtherwise) {
     }
 }
 
+TEST_F(PluginExports, NullIdentifierOrResultPointerIsRefused) {
+    EXPECT_EQ(find<has_interface_fn>(2)(nullptr, 0), 0);
+    EXPECT_EQ(find<get_name_fn>(3)(nullptr, 0, nullptr, 0), nullptr);
+    EXPECT_EQ(find<get_id_fn>(6)(nullptr, 0, 0), 0);
+    auto create_interface = find<create_interface_fn>(5);
+    void* out = nullptr;
+    create_interface(nullptr, 0, &out, 0, 0);
+    EXPECT_EQ(out, nullptr);
+    create_interface(plugin_iid_bytes, 0, nullptr, 0, 0);  // nothing to write through: no crash
+}
+
 TEST_F(PluginExports, GetInfoFillsEveryFieldOverGarbage) {
     auto get_info = find<get_info_fn>(8);
     alignas(plugin_info) unsigned char storage[sizeof(plugin_info)];

@@ -38,6 +38,8 @@ public:
         return real().temp_directory(size, buffer);
     }
     bool delete_file(const char* path) override { return real().delete_file(path); }
+    bool same_file(const char* a, const char* b) override { return real().same_file(a, b); }
+    bool replace_file(const char* from, const char* to) override { return real().replace_file(from, to); }
     std::uint32_t version_info_size(const char* path) override { return real().version_info_size(path); }
     bool version_info(const char* path, std::uint32_t size, void* block) override {
         return real().version_info(path, size, block);
@@ -56,6 +58,7 @@ public:
         return real().set_window_text(window, text);
     }
     void message_beep(std::uint32_t type) override { real().message_beep(type); }
+    std::time_t calendar_time() override { return real().calendar_time(); }
 
 private:
     static platform::Platform& real() { return platform::native_platform(); }

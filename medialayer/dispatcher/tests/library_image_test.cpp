@@ -33,6 +33,7 @@ const std::set<std::string> expected_exports = {
     "theQuickTimeDispatcher",       "_CallComponent",           "_CallComponentFunctionWithStorage",
     "medialayer_fault_reset",       "medialayer_fault_on_call", "medialayer_fault_on_selector",
     "medialayer_fault_on_write",    "medialayer_get_live_counts", "medialayer_call_count",
+    "medialayer_flatten_deletes_first",
 };
 
 class LibraryImage : public ::testing::Test {

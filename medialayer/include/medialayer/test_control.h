@@ -26,4 +26,8 @@ void medialayer_fault_on_write(std::uint64_t after_bytes, std::int16_t code);
 void medialayer_get_live_counts(medialayer_live_counts* counts);
 // Dispatcher calls since the last reset.
 std::uint32_t medialayer_call_count();
+// Non-zero: FlattenMovieData with create flag bit 31 deletes an existing target
+// before it writes, as QuickTime itself does, so a failing flatten loses it.
+// Zero (and a reset): the target is replaced only by a complete movie.
+void medialayer_flatten_deletes_first(std::int32_t on);
 }
