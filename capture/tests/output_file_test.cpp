@@ -84,6 +84,21 @@ TEST(MakeTemporaryPath, SavingIntoTheTemporaryDirectoryGetsAFreeNameOfItsOwn) {
     EXPECT_STREQ(path, "/tmp/notes~1");
 }
 
+// The frame movie is deleted at the end: it must never be recorded over a file.
+TEST(MakeTemporaryPath, PassesOverAnExistingFileAndTheOutputUnderAnySpelling) {
+    FakePlatform os;
+    char path[path_buffer_size];
+    // Another program's file (or the user's own) already there.
+    os.existing_files = {"/tmp/vase.mov"};
+    ASSERT_TRUE(make_temporary_path("/tmp/", "vase.mov", "/out/vase.mov", path));
+    EXPECT_STREQ(path, "/tmp/vase~1.mov");
+    // The temporary folder in its short form, the output saved into its long form.
+    os.existing_files.clear();
+    os.aliases = {{"/TMP~1/vase.mov", "/Temporary Files/vase.mov"}};
+    ASSERT_TRUE(make_temporary_path("/TMP~1/", "vase.mov", "/Temporary Files/vase.mov", path));
+    EXPECT_STREQ(path, "/TMP~1/vase~1.mov");
+}
+
 TEST(MakeTemporaryPath, RefusesAnEmptyTitle) {
     char path[path_buffer_size];
     EXPECT_FALSE(make_temporary_path("/tmp/", "", "/out/x.mov", path));

@@ -170,7 +170,7 @@ struct Refusal {
     const char* name;
     std::int16_t rows;
     std::int16_t columns;
-    enum { usual_output, empty_output, frames_as_output } target;
+    enum { usual_output, empty_output, frames_as_output, frames_spelt_otherwise } target;
 };
 
 const Refusal refusals[] = {
@@ -179,6 +179,7 @@ const Refusal refusals[] = {
     {"negative_rows", -1, 24, Refusal::usual_output},
     {"empty_output_name", 13, 24, Refusal::empty_output},
     {"frame_movie_is_the_output", 13, 24, Refusal::frames_as_output},
+    {"frame_movie_is_the_output_spelt_otherwise", 13, 24, Refusal::frames_spelt_otherwise},
 };
 
 void PrintTo(const Refusal& r, std::ostream* out) { *out << r.name; }
@@ -190,9 +191,10 @@ TEST_P(RefusedRun, TouchesNoFileAndStillBeeps) {
     ASSERT_EQ(fixtures::write_frame_movie(frames, 4, 100), 0);
     write_older_output();
     const std::vector<std::uint8_t> recorded = read_file(frames);
-    const std::string target = r.target == Refusal::usual_output ? output
-                               : r.target == Refusal::empty_output ? std::string()
-                                                                   : frames;
+    const std::string target = r.target == Refusal::usual_output       ? output
+                               : r.target == Refusal::empty_output     ? std::string()
+                               : r.target == Refusal::frames_as_output ? frames
+                                                                       : temp_folder.file("./scene.mov");
 
     EXPECT_EQ(write_object_movie_status(frames.c_str(), target.c_str(), r.rows, r.columns), paramErr);
     EXPECT_EQ(os.beeps, std::vector<std::uint32_t>{0});
