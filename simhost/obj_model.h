@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "simhost/scene_model.h"
 
@@ -15,11 +16,14 @@ public:
 
 struct LoadedModel {
     Scene scene;           // one part per OBJ object or group, framed by the user's cameras
-    std::string warnings;  // what the reader noticed but could work around (a missing .mtl, ...)
+    std::string warnings;  // lines of what the reader passed over (a missing .mtl, a line that is no statement)
     std::size_t triangles = 0;
+    std::vector<std::string> material_files;  // the material libraries read
 };
 
-// Throws model_error with one sentence naming the problem.
+// Reads regular files of at most 256 MB only. Throws model_error with one
+// sentence naming the problem: a file that is missing, a folder, a device or
+// too large, a coordinate or colour that is not a finite number, no faces.
 LoadedModel load_obj_model(const std::string& path);
 
 }  // namespace simhost

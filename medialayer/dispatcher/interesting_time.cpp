@@ -2,11 +2,21 @@
 
 #include <algorithm>
 
+#include "medialayer/src/time_math.h"
+
 namespace medialayer::dispatch {
 namespace {
 
-std::int64_t ceil_div(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
-std::int64_t floor_div(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+// Divisions by a positive b, rounded up and down, that cannot overflow.
+std::int64_t ceil_div(std::int64_t a, std::int64_t b) { return a / b + (a % b > 0 ? 1 : 0); }
+std::int64_t floor_div(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
+
+// a * b / c rounded up or down (c > 0); nothing when the product does not fit.
+CheckedTime scaled(std::int64_t a, std::int64_t b, std::int64_t c, bool up) {
+    const CheckedTime product = checked_mul(a, b);
+    if (!product) return std::nullopt;
+    return up ? ceil_div(*product, c) : floor_div(*product, c);
+}
 
 struct SampleSpan {
     std::int64_t start = 0;  // media time
@@ -25,29 +35,43 @@ std::optional<SampleSpan> sample_covering(const MediaModel& media, std::int64_t 
 }
 
 // Walks one track's edits from `time` to the first qualifying sample start.
+// Times that would not fit in 64 bits (hostile scales and edits) end the walk.
 std::optional<InterestingTime> next_in_track(const TrackModel& track, TimeScale movie_scale, std::int64_t time,
                                              bool sync_only) {
     const MediaModel& media = *track.media;
     if (media.time_scale <= 0 || movie_scale <= 0) return std::nullopt;
     std::vector<EditEntry> edits = track.edits;
-    if (edits.empty())
-        edits.push_back({ceil_div(media.duration() * movie_scale, media.time_scale), 0, 0x10000});
+    if (edits.empty()) {
+        const CheckedTime whole = scaled(media.duration(), movie_scale, media.time_scale, true);
+        if (!whole) return std::nullopt;
+        edits.push_back({*whole, 0, 0x10000});
+    }
 
     std::int64_t edit_start = 0;
     for (const EditEntry& edit : edits) {
-        const std::int64_t edit_end = edit_start + edit.duration;
+        const CheckedTime end = checked_add(edit_start, edit.duration);
+        if (!end) return std::nullopt;
+        const std::int64_t edit_end = *end;
         // Each pass lands on a later sample boundary, so this ends within the edit.
         while (edit.media_time >= 0 && time < edit_end) {
             const std::int64_t at = std::max(time, edit_start);
-            const std::int64_t media_time = edit.media_time + floor_div((at - edit_start) * media.time_scale, movie_scale);
-            const auto span = sample_covering(media, media_time);
+            const CheckedTime into = scaled(at - edit_start, media.time_scale, movie_scale, false);
+            const CheckedTime media_time = into ? checked_add(edit.media_time, *into) : std::nullopt;
+            if (!media_time) return std::nullopt;
+            const auto span = sample_covering(media, *media_time);
             if (!span) break;
-            const auto to_movie = [&](std::int64_t t) {
-                return std::clamp(edit_start + ceil_div((t - edit.media_time) * movie_scale, media.time_scale),
-                                  edit_start, edit_end);
+            // A sample boundary in movie time, held within the edit.
+            const auto to_movie = [&](std::int64_t t) -> CheckedTime {
+                const CheckedTime offset = scaled(t - edit.media_time, movie_scale, media.time_scale, true);
+                const CheckedTime moved = offset ? checked_add(edit_start, *offset) : std::nullopt;
+                if (!moved) return std::nullopt;
+                return std::clamp(*moved, edit_start, edit_end);
             };
-            const std::int64_t span_start = to_movie(span->start);
-            const std::int64_t span_end = to_movie(span->end);
+            const CheckedTime start_in_movie = to_movie(span->start);
+            const CheckedTime end_in_movie = to_movie(span->end);
+            if (!start_in_movie || !end_in_movie) return std::nullopt;
+            const std::int64_t span_start = *start_in_movie;
+            const std::int64_t span_end = *end_in_movie;
             if (span_start == at && (span->sync || !sync_only)) return InterestingTime{at, span_end - at};
             if (span_end <= at) break;
             time = span_end;

@@ -92,12 +92,20 @@ public:
         u32(type);
         return at;
     }
-    void end_atom(std::size_t at) { patch32(at, std::uint32_t(out_.size() - at)); }
+    // An atom past 4 GiB cannot carry a 32-bit size: the writer is then no longer ok.
+    void end_atom(std::size_t at) {
+        const std::uint64_t size = out_.size() - at;
+        if (size > 0xFFFFFFFFu) fits_ = false;
+        patch32(at, std::uint32_t(size));
+    }
+    // False once an atom did not fit its size field; the bytes are then not a movie.
+    bool ok() const { return fits_; }
     void patch32(std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) out_[at + i] = std::uint8_t(v >> (24 - 8 * i));
     }
 
 private:
+    bool fits_ = true;
     void put(std::uint64_t v, int n) {
         for (int i = n - 1; i >= 0; --i) out_.push_back(std::uint8_t(v >> (8 * i)));
     }

@@ -49,6 +49,15 @@ OSErr open_fd(const std::string& path, int flags, MovieFile& out, int& fd_out) {
     return noErr;
 }
 
+// Writes what the system holds of a file or folder to the disk.
+OSErr flush_to_disk(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return errno_to_oserr(errno);
+    const OSErr err = ::fsync(fd) == 0 ? noErr : errno_to_oserr(errno);
+    ::close(fd);
+    return err;
+}
+
 }  // namespace
 
 struct MovieFileAccess {
@@ -145,9 +154,18 @@ OSErr MovieFile::copy_by_os(const MovieFile& src, std::uint64_t src_offset, std:
     return noErr;
 }
 
+// Durable: the new file's bytes reach the disk before its name replaces the
+// older file, and the folder is flushed after, so a crash leaves the older
+// file or the whole new one, never the name on data that was not written.
 OSErr replace_file(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? noErr : errno_to_oserr(errno);
+    if (const OSErr err = flush_to_disk(from, O_RDONLY); err != noErr) return err;
+    if (::rename(from.c_str(), to.c_str()) != 0) return errno_to_oserr(errno);
+    const std::size_t slash = to.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    flush_to_disk(folder, O_RDONLY | O_DIRECTORY);  // the rename is done; a folder that cannot be flushed changes nothing
+    return noErr;
 }
+
 
 OSErr remove_file(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? noErr : errno_to_oserr(errno);

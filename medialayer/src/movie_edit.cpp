@@ -1,6 +1,8 @@
 // Building and editing movies in memory: new tracks and media, segments
 // inserted by reference, copied track settings.
 #include <algorithm>
+#include <limits>
+#include <optional>
 
 #include "file_io.h"
 #include "movie_model.h"
@@ -10,6 +12,7 @@ namespace medialayer {
 namespace {
 
 // The edits a track plays, making the implicit "whole media once" explicit.
+// Callers have checked that the track's duration fits.
 std::vector<EditEntry> effective_edits(const TrackModel& track, TimeScale movie_scale) {
     if (!track.edits.empty() || !track.media) return track.edits;
     std::int64_t d = track.duration(movie_scale);
@@ -35,9 +38,11 @@ std::uint32_t adopt_description(MediaModel& media, const SampleDescriptionRecord
     return std::uint32_t(media.descriptions.size());
 }
 
-// Splits the edit list at movie time `t` and returns the index where new edits go.
-std::size_t split_edits_at(std::vector<EditEntry>& edits, std::int64_t t, TimeScale movie_scale,
-                           TimeScale media_scale) {
+// Splits the edit list at movie time `t` and returns the index where new edits
+// go; nothing when the split edit's media time would not fit. The edits'
+// durations add up within 64 bits.
+std::optional<std::size_t> split_edits_at(std::vector<EditEntry>& edits, std::int64_t t, TimeScale movie_scale,
+                                          TimeScale media_scale) {
     std::int64_t start = 0;
     for (std::size_t i = 0; i < edits.size(); ++i) {
         if (t == start) return i;
@@ -47,7 +52,12 @@ std::size_t split_edits_at(std::vector<EditEntry>& edits, std::int64_t t, TimeSc
             std::int64_t head = t - start;
             edits[i].duration = head;
             tail.duration -= head;
-            if (tail.media_time >= 0) tail.media_time += rescale_down(head, movie_scale, media_scale);
+            if (tail.media_time >= 0) {
+                const CheckedTime skip = rescale_down(head, movie_scale, media_scale);
+                const CheckedTime media_time = skip ? checked_add(tail.media_time, *skip) : std::nullopt;
+                if (!media_time) return std::nullopt;
+                tail.media_time = *media_time;
+            }
             edits.insert(edits.begin() + std::ptrdiff_t(i) + 1, tail);
             return i + 1;
         }
@@ -104,8 +114,11 @@ OSErr insert_track_segment(const MovieModel& src_movie, const TrackModel& src, T
     const TimeScale src_scale = src_movie.header.time_scale, dst_scale = dst_movie.header.time_scale;
     const MediaModel& from = *src.media;
     MediaModel& to = *dst.media;
-    if (src_start + std::int64_t(src_duration) > src.duration(src_scale)) return invalidDuration;
-    if (dst_start > dst.duration(dst_scale)) return invalidTime;
+    const CheckedTime src_total = src.checked_duration(src_scale);
+    const CheckedTime dst_total = dst.checked_duration(dst_scale);
+    if (!src_total || !dst_total) return invalidDuration;
+    if (src_start + std::int64_t(src_duration) > *src_total) return invalidDuration;
+    if (dst_start > *dst_total) return invalidTime;
     if (src_duration == 0) return noErr;
 
     // Work on copies so a failure leaves the destination as it was.
@@ -116,6 +129,7 @@ OSErr insert_track_segment(const MovieModel& src_movie, const TrackModel& src, T
     std::vector<SampleDescriptionRecord> descriptions = to.descriptions;
     std::vector<EditEntry> new_edits;
     std::int64_t to_media_end = to.duration();
+    CheckedTime dst_new_total = dst_total;  // what the destination plays once the segment is in
 
     staged_refs_only.data_refs = std::move(refs);
     staged_refs_only.descriptions = std::move(descriptions);
@@ -125,14 +139,20 @@ OSErr insert_track_segment(const MovieModel& src_movie, const TrackModel& src, T
     for (const auto& e : effective_edits(src, src_scale)) {
         std::int64_t lo = std::max(a, edit_start), hi = std::min(b, edit_start + e.duration);
         if (lo < hi) {
-            std::int64_t out_duration = rescale_up(hi - lo, src_scale, dst_scale);
+            // Hostile time scales and edits can take any of these past 64 bits: refused.
+            const CheckedTime out_duration = rescale_up(hi - lo, src_scale, dst_scale);
+            if (!out_duration || !(dst_new_total = checked_add(*dst_new_total, *out_duration)))
+                return invalidDuration;
             if (e.media_time < 0) {
-                new_edits.push_back({out_duration, -1, 0x10000});
+                new_edits.push_back({*out_duration, -1, 0x10000});
             } else {
-                std::int64_t m0 = e.media_time + rescale_down(lo - edit_start, src_scale, from.time_scale);
-                std::int64_t m1 = m0 + rescale_up(hi - lo, src_scale, from.time_scale);
-                std::int64_t first = from.sample_at(m0);
-                std::int64_t last = from.sample_at(std::min(m1, from.duration()) - 1);
+                const CheckedTime into = rescale_down(lo - edit_start, src_scale, from.time_scale);
+                const CheckedTime length = rescale_up(hi - lo, src_scale, from.time_scale);
+                const CheckedTime m0 = into ? checked_add(e.media_time, *into) : std::nullopt;
+                const CheckedTime m1 = m0 && length ? checked_add(*m0, *length) : std::nullopt;
+                if (!m1) return invalidDuration;
+                std::int64_t first = from.sample_at(*m0);
+                std::int64_t last = from.sample_at(std::min(*m1, from.duration()) - 1);
                 if (first < 0 || last < first) return invalidDuration;
                 std::int64_t first_start = 0;
                 for (std::int64_t i = 0; i < first; ++i) first_start += from.samples[std::size_t(i)].duration;
@@ -146,19 +166,24 @@ OSErr insert_track_segment(const MovieModel& src_movie, const TrackModel& src, T
                     copy.data_ref_index = adopt_data_ref(staged_refs_only, from.data_refs[s.data_ref_index - 1]);
                     copy.description_index =
                         adopt_description(staged_refs_only, from.descriptions[s.description_index - 1]);
-                    copy.duration = std::uint32_t(rescale_up(s.duration, from.time_scale, to.time_scale));
+                    const CheckedTime duration = rescale_up(s.duration, from.time_scale, to.time_scale);
+                    if (!duration || *duration > std::numeric_limits<std::uint32_t>::max()) return invalidDuration;
+                    copy.duration = std::uint32_t(*duration);
                     to_media_end += copy.duration;
                     added.push_back(copy);
                 }
-                std::int64_t skip = rescale_down(m0 - first_start, from.time_scale, to.time_scale);
-                new_edits.push_back({out_duration, segment_media_start + skip, e.media_rate});
+                const CheckedTime skip = rescale_down(*m0 - first_start, from.time_scale, to.time_scale);
+                const CheckedTime media_start = skip ? checked_add(segment_media_start, *skip) : std::nullopt;
+                if (!media_start) return invalidDuration;
+                new_edits.push_back({*out_duration, *media_start, e.media_rate});
             }
         }
         edit_start += e.duration;
     }
 
-    std::size_t at = split_edits_at(dst_edits, dst_start, dst_scale, to.time_scale);
-    dst_edits.insert(dst_edits.begin() + std::ptrdiff_t(at), new_edits.begin(), new_edits.end());
+    const std::optional<std::size_t> at = split_edits_at(dst_edits, dst_start, dst_scale, to.time_scale);
+    if (!at) return invalidDuration;
+    dst_edits.insert(dst_edits.begin() + std::ptrdiff_t(*at), new_edits.begin(), new_edits.end());
     to.data_refs = std::move(staged_refs_only.data_refs);
     to.descriptions = std::move(staged_refs_only.descriptions);
     to.samples.insert(to.samples.end(), added.begin(), added.end());

@@ -169,6 +169,7 @@ OSErr flatten_movie(const MovieModel& movie, const std::string& out_path) {
     std::uint64_t base = ftyp_size + moov_size + (wide ? 16 : 8);
     place_samples(flat, base);
     std::vector<std::uint8_t> moov = serialize_movie(flat, out_path, wide);
+    if (moov.empty()) return memFullErr;
     if (moov.size() != moov_size) return invalidMovie;  // layout must not move under the offsets
 
     MovieFile out;

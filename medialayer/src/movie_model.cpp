@@ -1,6 +1,7 @@
 // Durations, time mapping and user data lists of the in-memory movie.
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "movie_model.h"
 #include "time_math.h"
@@ -24,14 +25,19 @@ std::int64_t MediaModel::sample_at(std::int64_t t) const {
     return -1;
 }
 
-std::int64_t TrackModel::duration(TimeScale movie_scale) const {
+CheckedTime TrackModel::checked_duration(TimeScale movie_scale) const {
     if (!edits.empty()) {
-        std::int64_t total = 0;
-        for (const auto& e : edits) total += e.duration;
+        CheckedTime total = 0;
+        for (const auto& e : edits)
+            if (total) total = checked_add(*total, e.duration);
         return total;
     }
     if (!media) return 0;
     return rescale_up(media->duration(), media->time_scale, movie_scale);
+}
+
+std::int64_t TrackModel::duration(TimeScale movie_scale) const {
+    return checked_duration(movie_scale).value_or(std::numeric_limits<std::int64_t>::max());
 }
 
 std::int64_t MovieModel::duration() const {
@@ -83,16 +89,20 @@ std::int64_t track_to_media_time(const TrackModel& track, TimeScale movie_scale,
     if (!track.media || t < 0) return -1;
     const auto& media = *track.media;
     if (track.edits.empty()) {
-        std::int64_t m = rescale_down(t, movie_scale, media.time_scale);
-        return m < media.duration() ? m : -1;
+        const CheckedTime m = rescale_down(t, movie_scale, media.time_scale);
+        return m && *m < media.duration() ? *m : -1;
     }
     std::int64_t start = 0;
     for (const auto& e : track.edits) {
-        if (t < start + e.duration) {
+        const CheckedTime end = checked_add(start, e.duration);
+        if (!end) return -1;
+        if (t < *end) {
             if (e.media_time < 0) return -1;
-            return e.media_time + rescale_down(t - start, movie_scale, media.time_scale);
+            const CheckedTime into = rescale_down(t - start, movie_scale, media.time_scale);
+            const CheckedTime m = into ? checked_add(e.media_time, *into) : std::nullopt;
+            return m ? *m : -1;
         }
-        start += e.duration;
+        start = *end;
     }
     return -1;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,7 +142,10 @@ struct TrackModel {
     std::vector<UserDataItem> user_data;   // track udta, kept in order
 
     bool enabled() const { return (flags & track_enabled) != 0; }
-    // Track duration in the movie time scale `movie_scale`.
+    // Track duration in the movie time scale `movie_scale`; nothing when it does not fit
+    // in 64 bits (loading refuses such a track, editing never makes one).
+    std::optional<std::int64_t> checked_duration(TimeScale movie_scale) const;
+    // The same, held at the largest value should it not fit.
     std::int64_t duration(TimeScale movie_scale) const;
 };
 
@@ -165,7 +169,8 @@ struct MovieModel {
 // alias and url references to the path they carry. Errors: fnfErr (no file),
 // invalidMovie (no moov, damaged atoms, tables that disagree, samples past the
 // end of their file), couldNotResolveDataRef (an external file that is missing),
-// memFullErr (counts beyond what the layer holds).
+// memFullErr (counts beyond what the layer holds). A track whose duration or
+// edits do not fit in 64-bit times is an invalidMovie.
 OSErr load_movie_file(const std::string& path, MovieModel& out);
 
 // Reads sample bytes through the media's data references, keeping each file

@@ -256,6 +256,7 @@ OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::st
         auto track = std::make_unique<TrackModel>();
         if (OSErr err = parse_track(kid, path, sizes, *track)) return err;
         if (movie.track_by_id(track->id)) return invalidMovie;
+        if (!track->checked_duration(movie.header.time_scale)) return invalidMovie;
         movie.tracks.push_back(std::move(track));
     }
     if (const AtomSpan* udta = find_child(kids, fourcc("udta"))) {

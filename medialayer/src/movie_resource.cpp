@@ -34,6 +34,7 @@ OSErr write_movie_resource(MovieModel& movie, const std::string& path) {
         }
     }
     std::vector<std::uint8_t> moov = serialize_movie(movie, path);
+    if (moov.empty()) return memFullErr;
     if (OSErr err = file.write_at(write_at, moov.data(), moov.size())) return err;
     if (write_at + moov.size() < size)
         if (OSErr err = file.truncate(write_at + moov.size())) return err;

@@ -182,6 +182,7 @@ std::vector<std::uint8_t> serialize_movie(const MovieModel& movie, const std::st
     for (const auto& track : movie.tracks) write_track(w, *track, movie, container_path, wide_offsets);
     if (!movie.user_data.empty()) UdtaAtom{movie.user_data}.write(w);
     w.end_atom(moov);
+    if (!w.ok()) out.clear();
     return out;
 }
 

@@ -15,6 +15,7 @@ namespace medialayer {
 // The 'ftyp' atom that opens the files we write: brand 'qt  '.
 std::vector<std::uint8_t> file_type_atom();
 
+// Empty when an atom would pass the 4 GiB its 32-bit size can say.
 std::vector<std::uint8_t> serialize_movie(const MovieModel& movie, const std::string& container_path,
                                           bool wide_offsets = false);
 

@@ -98,6 +98,7 @@ private:
         }
         if (err) return err;
         std::vector<std::uint8_t> moov = serialize_movie(model_, path_);
+        if (moov.empty()) return memFullErr;
         return file_.write_at(end_, moov.data(), moov.size());
     }
 
