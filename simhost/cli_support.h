@@ -9,8 +9,9 @@
 
 namespace simhost {
 
-// The first Ctrl-C (or SIGTERM) sets the flag, and the host's abort follows
-// at the next progress advance; a second one ends the process.
+// The first Ctrl-C (or SIGTERM, SIGHUP, the console closing) sets the flag, and
+// the host's abort follows at the next progress advance; a second one removes
+// the working folders and ends the process.
 const std::atomic<bool>& install_interrupt_handler();
 
 // One line on stderr rewritten in place, shown only on a terminal.
@@ -33,7 +34,9 @@ private:
 
 std::string absolute_path(const std::string& path);
 // Throws usage_error when the file cannot be written where asked: its folder
-// is missing, is not a folder or is not writable, or the path is a folder.
+// is missing, is not a folder or is not writable, or the path is a folder, a
+// device or another file that is not a regular one, or a file this user may
+// not overwrite (as cp would refuse it).
 void check_output_path(const std::string& path);
 bool is_regular_file(const std::string& path);
 std::optional<std::uint64_t> file_size(const std::string& path);
@@ -42,14 +45,26 @@ std::string executable_directory();
 // $TMPDIR, else /tmp.
 std::string temp_parent();
 void set_temp_directory(const std::string& path);
-// Replaces target with source in one step (same file system); false with a reason on failure.
+// Fixes the system directory the plug-in at plugin_path searches for QuickTime.qts, for
+// this process and the plug-in alike (POSIX: ORBIVANE_SYSTEM_DIR, else the plug-in's own
+// folder; Windows: the real one, nothing to do).
+void pin_plugin_system_directory(const std::string& plugin_path);
+// Replaces target with source in one step (same file system), the new file taking
+// an older target's permissions; false with a reason on failure.
 bool replace_file(const std::string& source, const std::string& target, std::string& reason);
 
-// A fresh private folder, removed with whatever is left in it.
+// A fresh private folder, removed with whatever is left in it. Its name holds
+// the process id after the prefix, so a later run can tell one left behind
+// by a process that no longer runs (killed outright) and remove it.
 class ScratchDirectory {
 public:
     // Throws std::runtime_error when the folder cannot be made.
     ScratchDirectory(const std::string& parent, const std::string& prefix);
+    // Removes, with their files, the folders in parent named by prefix whose process is
+    // gone; answers how many.
+    static int remove_abandoned(const std::string& parent, const std::string& prefix);
+    // The length of the name such a folder gets.
+    static std::size_t name_length(const std::string& prefix);
     ~ScratchDirectory();
     ScratchDirectory(const ScratchDirectory&) = delete;
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
@@ -58,5 +73,9 @@ public:
 private:
     std::string path_;
 };
+
+// Removes every ScratchDirectory still alive, with its files. On POSIX it makes
+// system calls only, so a signal handler may call it.
+void remove_live_scratch_directories();
 
 }  // namespace simhost

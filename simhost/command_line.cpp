@@ -71,6 +71,7 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
         }
 
         if (flag == "--help" || flag == "-h") c.help = true;
+        else if (flag == "--version") c.version = true;
         else if (flag == "--columns") c.answers.columns = whole_number(flag, *value, 1, max_columns);
         else if (flag == "--rows") c.answers.rows = whole_number(flag, *value, 1, max_rows);
         else if (flag == "--upper-hemisphere") c.answers.upper_hemisphere = true;
@@ -96,7 +97,7 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
         else if (flag == "--abort-at") c.abort_at = whole_number(flag, *value, 1, 1 << 30);
         else throw usage_error("Unknown option " + flag + "; see orbivane-host --help for the list.");
     }
-    if (!c.help && c.out.empty()) throw usage_error("No output file given; name it with --out FILE.mov.");
+    if (!c.help && !c.version && c.out.empty()) throw usage_error("No output file given; name it with --out FILE.mov.");
     return c;
 }
 
@@ -144,11 +145,14 @@ Output and scene:
 Running:
   --plugin PATH        the plug-in library (default: PLUGIN_DEFAULT)
   --trace              print every host call the plug-in makes to stderr
-  --abort-at N         act as if the user stops the command after frame N
   --help               show this text
+  --version            show the program's version
 
-Ctrl-C stops the capture after the current frame; the movie then holds the
-rows completed. A second Ctrl-C ends the program at once.
+Ctrl-C (or a closed terminal) stops the capture after the current frame. The
+movie then holds only the rows completed so far, and that shorter movie
+replaces an older file at --out all the same; when no row is complete nothing
+is written and an older file stays. A second Ctrl-C ends the program at once,
+removing its working files.
 
 Examples:
   orbivane-host --out vase.mov

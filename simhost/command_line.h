@@ -19,6 +19,7 @@ public:
 
 struct HostCommandLine {
     bool help = false;
+    bool version = false;
     DialogAnswers answers;  // from --columns ... --parallax
     std::string out;        // as given; ".mov" added when it has no extension
     std::optional<std::string> model;
@@ -27,7 +28,7 @@ struct HostCommandLine {
     FrameCodec codec = frame_codec_available(FrameCodec::jpeg) ? FrameCodec::jpeg : FrameCodec::raw;
     bool trace = false;
     std::optional<std::string> plugin;
-    int abort_at = 0;
+    int abort_at = 0;  // for tests: stop as if asked after this frame; not in --help
 };
 
 // Ranges the command accepts.

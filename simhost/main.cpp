@@ -7,7 +7,9 @@
 #include "simhost/cli_support.h"
 #include "simhost/command_line.h"
 #include "simhost/cp932_text.h"
+#include "platform/platform.h"
 #include "simhost/demo_scene.h"
+#include "simhost/quicktime_location.h"
 #include "simhost/session.h"
 #if SIMHOST_WITH_OBJ
 #include "simhost/obj_model.h"
@@ -21,6 +23,20 @@ constexpr int exit_done = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_usage = 2;
 constexpr int exit_stopped = 130;
+// The plug-in keeps every path in a buffer of Windows' MAX_PATH, 260 bytes with the closing zero.
+constexpr std::size_t plugin_path_limit = 259;
+// Working folders: one for the frames under $TMPDIR, one beside the output for the finished movie.
+constexpr const char* work_prefix = "orbivane-host-";
+constexpr const char* staging_prefix = ".orbivane-";
+
+constexpr const char* qt_library_name = "QuickTime.qts";
+#if defined(_WIN32)
+constexpr const char* qt_library_hint =
+    "install it, or name its folder in HKLM\\Software\\Apple Computer, Inc.\\QuickTime \"QTSysDir\".";
+#else
+constexpr const char* qt_library_hint =
+    "put it beside the plug-in, or name its folder with ORBIVANE_QTSYSDIR or ORBIVANE_SYSTEM_DIR.";
+#endif
 
 #if defined(_WIN32)
 constexpr const char* path_separators = "/\\";
@@ -59,6 +75,37 @@ std::string file_title(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.find_last_of(path_separators);
+    return path.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The output may not be a file the run reads: a source would be overwritten by the movie.
+void refuse_output_over_inputs(const std::string& out, const std::vector<std::pair<std::string, std::string>>& inputs) {
+    platform::Platform& os = platform::native_platform();
+    for (const auto& [what, path] : inputs)
+        if (!path.empty() && os.same_file(out.c_str(), path.c_str()))
+            throw usage_error("The output " + out + " is " + what + " " + path + "; choose another name.");
+}
+
+// Every path the plug-in is handed, and the ones it makes from them, must fit its buffers.
+void check_plugin_path_lengths(const std::string& out, const std::string& temp_parent) {
+    const std::string title = file_title(out);
+    const std::size_t staged = folder_of(out).size() + 1 + ScratchDirectory::name_length(staging_prefix) + 1 + title.size();
+    if (staged > plugin_path_limit) {
+        const std::size_t extra = staged - out.size();
+        throw usage_error("The output path is too long for the plug-in, which keeps paths in 260-byte buffers "
+                          "(Windows' MAX_PATH): the movie is made in a working folder beside it, " +
+                          std::to_string(staged) + " bytes, so the output path may have at most " +
+                          std::to_string(plugin_path_limit - extra) + " bytes, not " + std::to_string(out.size()) + ".");
+    }
+    const std::size_t frames = temp_parent.size() + 1 + ScratchDirectory::name_length(work_prefix) + 1 + title.size();
+    if (frames > plugin_path_limit)
+        throw usage_error("The temporary folder " + temp_parent + " is too long for the plug-in, which keeps paths in "
+                          "260-byte buffers (Windows' MAX_PATH): the frames would be recorded under a " +
+                          std::to_string(frames) + "-byte path; set TMPDIR to a shorter folder or shorten the file name.");
+}
+
 std::string megabytes(std::uint64_t bytes) {
     char text[32];
     if (bytes < 1024 * 1024) std::snprintf(text, sizeof text, "%.1f KB", bytes / 1024.0);
@@ -67,30 +114,48 @@ std::string megabytes(std::uint64_t bytes) {
 }
 
 int run(const HostCommandLine& c) {
-    // A folder named as the output is refused before ".mov" could turn it into a file name.
+    // A folder or a device named as the output is refused before ".mov" could turn it into
+    // a new file name beside it.
     check_output_path(absolute_path(c.out));
     const std::string out = absolute_path(with_extension(c.out));
     check_output_path(out);
 
     SessionOptions options;
+    std::vector<std::pair<std::string, std::string>> inputs;
     if (c.model) {
 #if SIMHOST_WITH_OBJ
         LoadedModel model = load_obj_model(*c.model);
-        if (c.trace && !model.warnings.empty()) std::fprintf(stderr, "model: %s", model.warnings.c_str());
+        for (std::size_t at = 0; at < model.warnings.size();) {
+            const std::size_t end = model.warnings.find('\n', at);
+            std::fprintf(stderr, "warning: %s.\n", model.warnings.substr(at, end - at).c_str());
+            at = end == std::string::npos ? model.warnings.size() : end + 1;
+        }
+        inputs.emplace_back("the model", *c.model);
+        for (const std::string& library : model.material_files) inputs.emplace_back("the material library", library);
         options.scene = std::move(model.scene);
 #else
         throw usage_error("This build cannot read OBJ models.");
 #endif
     }
     const std::string plugin = find_plugin(c);
+    const std::string quicktime = quicktime_library_for(plugin);
+    if (quicktime.empty())
+        throw usage_error("The plug-in will not find its QuickTime library " + std::string(qt_library_name) +
+                          " in any folder it searches, so it could write no movie; " + qt_library_hint);
+    inputs.emplace_back("the plug-in", plugin);
+    inputs.emplace_back("the plug-in's QuickTime library", quicktime);
+    refuse_output_over_inputs(out, inputs);
+    check_plugin_path_lengths(out, temp_parent());
 
+    // Working folders left by runs that were killed outright go first.
+    ScratchDirectory::remove_abandoned(temp_parent(), work_prefix);
+    ScratchDirectory::remove_abandoned(folder_of(out), staging_prefix);
     // The plug-in's temporary frame movie goes into a folder of our own, and
     // the finished movie into a folder beside the output, moved into place
     // only when complete: a failed or stopped run never harms an older file.
-    ScratchDirectory work(temp_parent(), "orbivane-host-");
+    ScratchDirectory work(temp_parent(), work_prefix);
     set_temp_directory(work.path());
-    const std::size_t slash = out.find_last_of(path_separators);
-    ScratchDirectory staging(out.substr(0, slash == 0 ? 1 : slash), ".orbivane-");
+    ScratchDirectory staging(folder_of(out), staging_prefix);
     const std::string staged = staging.path() + "/" + file_title(out);
 
     ProgressLine progress_line;
@@ -164,6 +229,10 @@ int main(int argc, char** argv) {
     }
     if (command_line.help) {
         std::fputs(help_text().c_str(), stdout);
+        return exit_done;
+    }
+    if (command_line.version) {
+        std::printf("orbivane-host %s\n", ORBIVANE_VERSION);
         return exit_done;
     }
     try {

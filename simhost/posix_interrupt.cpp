@@ -10,6 +10,8 @@ std::atomic<bool> stop_requested{false};
 
 extern "C" void on_stop_signal(int signal) {
     if (stop_requested.exchange(true)) {
+        // Asked twice: no waiting for the next frame, but nothing left behind either.
+        remove_live_scratch_directories();
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     }
@@ -18,10 +20,9 @@ extern "C" void on_stop_signal(int signal) {
 }  // namespace
 
 const std::atomic<bool>& install_interrupt_handler() {
-    // Ctrl-C and a polite kill stop the capture the same way, so the working
-    // folders are cleaned up; a closed output pipe must not kill the run midway.
-    std::signal(SIGINT, on_stop_signal);
-    std::signal(SIGTERM, on_stop_signal);
+    // Ctrl-C, a polite kill and a closed terminal stop the capture the same way, so the
+    // working folders are cleaned up; a closed output pipe must not kill the run midway.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, on_stop_signal);
     std::signal(SIGPIPE, SIG_IGN);
     return stop_requested;
 }

@@ -9,11 +9,14 @@ namespace {
 
 std::atomic<bool> stop_requested{false};
 
-// Runs on a thread of its own: it only sets the flag the progress advance reads.
+// Runs on a thread of its own: the first Ctrl-C only sets the flag the progress advance
+// reads. A second one, or the console closing, removes the working folders and goes on to
+// the default handler, which ends the process.
 BOOL WINAPI on_console_event(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    // A second Ctrl-C goes on to the default handler, which ends the process.
-    return stop_requested.exchange(true) ? FALSE : TRUE;
+    const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    if (interrupt && !stop_requested.exchange(true)) return TRUE;
+    if (interrupt || event == CTRL_CLOSE_EVENT) remove_live_scratch_directories();
+    return FALSE;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -38,6 +40,18 @@ DWORD attributes_of(const std::string& path) { return GetFileAttributesA(system_
 bool is_folder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+// NUL, CON, COM1 (with any extension) and the like name devices, not files on a disk.
+bool is_device(const std::string& path) {
+    HANDLE file = CreateFileA(system_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool device = GetFileType(file) != FILE_TYPE_DISK;
+    CloseHandle(file);
+    return device;
+}
+
+constexpr std::size_t random_part = 6;
 
 // Writable means a file can be made there: read-only flags on folders mean little on Windows.
 bool can_create_files_in(const std::string& folder) {
@@ -96,8 +110,13 @@ std::string absolute_path(const std::string& path) {
 }
 
 void check_output_path(const std::string& path) {
-    if (is_folder(attributes_of(path)))
+    const DWORD existing = attributes_of(path);
+    if (is_folder(existing))
         throw usage_error("The output " + path + " is a folder; give a file name such as " + path + "/object.mov.");
+    if (is_device(path))
+        throw usage_error("The output " + path + " is a device, not a file; give a file name.");
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+        throw usage_error("The output " + path + " is read-only; make it writable or choose another name.");
     const std::string folder = folder_of(path);
     const DWORD attributes = attributes_of(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -144,6 +163,10 @@ void set_temp_directory(const std::string& path) {
     SetEnvironmentVariableA("TEMP", folder.c_str());
 }
 
+// The system directory is the real one, the same for this program and the plug-in.
+void pin_plugin_system_directory(const std::string&) {}
+
+// A read-only target is not replaced (MoveFileExA refuses it too), as copy would not overwrite it.
 bool replace_file(const std::string& source, const std::string& target, std::string& reason) {
     if (MoveFileExA(system_path(source).c_str(), system_path(target).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     reason = last_error_text();
@@ -154,8 +177,8 @@ ScratchDirectory::ScratchDirectory(const std::string& parent, const std::string&
     static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uint32_t state = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = prefix;
-        for (int i = 0; i < 6; ++i) {
+        std::string name = prefix + std::to_string(GetCurrentProcessId()) + "-";
+        for (std::size_t i = 0; i < random_part; ++i) {
             state = state * 1664525u + 1013904223u;
             name += letters[(state >> 16) % (sizeof letters - 1)];
         }
@@ -174,6 +197,35 @@ ScratchDirectory::ScratchDirectory(const std::string& parent, const std::string&
 ScratchDirectory::~ScratchDirectory() {
     live_scratch_directories().erase(path_);
     remove_folder_and_files(path_);
+}
+
+std::size_t ScratchDirectory::name_length(const std::string& prefix) {
+    return prefix.size() + std::to_string(GetCurrentProcessId()).size() + 1 + random_part;
+}
+
+int ScratchDirectory::remove_abandoned(const std::string& parent, const std::string& prefix) {
+    int removed = 0;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(system_path(parent + "/" + prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::string name = found.cFileName;
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(name.c_str() + prefix.size(), &end, 10);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || end == name.c_str() + prefix.size() ||
+            *end != '-' || std::strlen(end + 1) != random_part)
+            continue;
+        // Gone: no such process, or one that has ended.
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+        const bool gone = !process || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        if (process) CloseHandle(process);
+        if (!gone) continue;
+        remove_folder_and_files(parent + "/" + name);
+        ++removed;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return removed;
 }
 
 void remove_live_scratch_directories() {

@@ -2,6 +2,7 @@
 // anything is rendered, a run reports what it wrote, a stopped run keeps the
 // complete rows, and an older file survives any run that writes nothing.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "test_support.h"
 
@@ -26,6 +27,15 @@ TEST(HostCommand, BadInputGetsOneSentenceAndNothingIsWritten) {
     TempFolder folder;
     const std::string out = folder.file("out.mov");
     testing::write_file(folder.file("empty.obj"), "# no faces\nv 0 0 0\n");
+    const std::string face = "v 0 0 0\nv 1 0 0\nv 0 0 1\nusemtl red\nf 1 2 3\n";
+    testing::write_file(folder.file("tile.obj"), "mtllib tile.mtl\n" + face);
+    testing::write_file(folder.file("tile.mtl"), "newmtl red\nKd 1 0 0\n");
+    testing::write_file(folder.file("nan.obj"), "v nan 0 0\n" + face);
+    testing::write_file(folder.file("red.obj"), "mtllib red.mtl\n" + face);
+    testing::write_file(folder.file("red.mtl"), "newmtl red\nKd 1e300 0 0\n");
+    testing::write_file(folder.file("endless.obj"), "mtllib endless.mtl\n" + face);
+    run_process("ln -s /dev/zero " + quoted(folder.file("endless.mtl")));
+    const std::string model = " --model " + quoted(folder.file("tile.obj"));
     struct Case {
         std::string arguments;
         const char* named;
@@ -38,6 +48,17 @@ TEST(HostCommand, BadInputGetsOneSentenceAndNothingIsWritten) {
         {"--out " + quoted(folder.file("no-such-folder/out.mov")), "does not exist"},
         {"--out " + quoted(folder.path()), "is a folder"},
         {"--columns 4", "--out"},
+        {"--out /dev/null", "not a regular file"},  // and no /dev/null.mov either
+        {"--out " + quoted(out) + " --model /dev/zero", "not a regular file"},
+        {"--out " + quoted(out) + " --model " + quoted(folder.path()), "is a folder"},
+        {"--out " + quoted(folder.file("nan.obj")) + " --model " + quoted(folder.file("nan.obj")), "not a finite"},
+        {"--out " + quoted(out) + " --model " + quoted(folder.file("red.obj")), "not a finite"},
+        {"--out " + quoted(out) + " --model " + quoted(folder.file("endless.obj")), "not a regular file"},
+        // The run's own sources, under another spelling.
+        {"--out " + quoted(folder.file("../" + folder.path().substr(folder.path().rfind('/') + 1) + "/tile.obj")) + model,
+         "is the model"},
+        {"--out " + quoted(folder.file("./tile.mtl")) + model, "is the material library"},
+        {"--out " + quoted(folder.file(std::string(240, 'n') + ".mov")), "at most"},
     };
     for (const Case& c : cases) {
         const testing::ProcessResult r = run_process(host(c.arguments));
@@ -46,6 +67,84 @@ TEST(HostCommand, BadInputGetsOneSentenceAndNothingIsWritten) {
         EXPECT_EQ(lines_in(r.err), 1) << r.err;
         EXPECT_FALSE(testing::file_exists(out)) << c.arguments;
     }
+    EXPECT_FALSE(testing::file_exists("/dev/null.mov"));
+    EXPECT_EQ(testing::read_file(folder.file("tile.mtl")), "newmtl red\nKd 1 0 0\n");
+}
+
+TEST(HostCommand, NeitherThePlugInNorItsQuickTimeLibraryBecomesTheOutput) {
+    TempFolder folder;
+    const std::string plugin = folder.file("Orbivane.so");
+    run_process("cp " + quoted(ORBIVANE_PLUGIN_PATH) + " " + quoted(plugin));
+    const std::string run = quoted(ORBIVANE_HOST_PATH) + " --columns 1 --rows 1 --size 16x16 --plugin " + quoted(plugin);
+    // Checked before rendering: without its QuickTime library the plug-in writes nothing.
+    testing::ProcessResult r = run_process(run + " --out " + quoted(folder.file("a.mov")));
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_NE(r.err.find("QuickTime.qts"), std::string::npos) << r.err;
+
+    const std::string library = folder.file("QuickTime.qts");
+    run_process("cp " + quoted(std::string(ORBIVANE_PLUGIN_PATH).substr(0, std::string(ORBIVANE_PLUGIN_PATH).rfind('/')) +
+                               "/QuickTime.qts") + " " + quoted(library));
+    const std::string plugin_bytes = testing::read_file(plugin), library_bytes = testing::read_file(library);
+    for (const std::string& out : {folder.file("./Orbivane.so"), folder.file("QuickTime.qts")}) {
+        r = run_process(run + " --out " + quoted(out));
+        EXPECT_EQ(r.exit_code, 2) << out;
+        EXPECT_NE(r.err.find("choose another name"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(testing::read_file(plugin), plugin_bytes);
+    EXPECT_EQ(testing::read_file(library), library_bytes);
+    EXPECT_EQ(run_process(run + " --out " + quoted(folder.file("a.mov"))).exit_code, 0);
+}
+
+TEST(HostCommand, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsLeftAsCpWould) {
+    TempFolder folder;
+    const std::string out = folder.file("private.mov");
+    testing::write_file(out, "an older file");
+    run_process("chmod 600 " + quoted(out));
+    const std::string grid = " --columns 1 --rows 1 --size 16x16 --out ";
+    ASSERT_EQ(run_process(host(grid + quoted(out))).exit_code, 0);
+    EXPECT_EQ(run_process("stat -c %a " + quoted(out)).out, "600\n");
+
+    // For a user without write permission (as root, for nobody).
+    const std::string locked = folder.file("locked.mov");
+    testing::write_file(locked, "an older file");
+    run_process("chmod 444 " + quoted(locked) + " && chmod 777 " + quoted(folder.path()));
+    const std::string as_user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups env " : "";
+    const testing::ProcessResult r =
+        run_process(as_user + "TMPDIR=" + quoted(folder.path()) + " " + host(grid + quoted(locked)));
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+    EXPECT_EQ(testing::read_file(locked), "an older file");
+}
+
+TEST(HostCommand, NoWorkingFolderOutlivesAStopAKillOrAHangUp) {
+    TempFolder folder, temporary;
+    const std::string environment = "TMPDIR=" + quoted(temporary.path()) + " ";
+    // Left by a run killed outright: the process named in them is gone.
+    const std::string pid = run_process("sh -c 'echo $$'").out;  // a process that has ended
+    const std::string dead = pid.substr(0, pid.size() - 1);
+    for (const std::string& left : {temporary.file("orbivane-host-" + dead + "-abcdef"), folder.file(".orbivane-" + dead + "-ghijkl")})
+        run_process("mkdir " + quoted(left) + " && touch " + quoted(left + "/frames.mov"));
+    ASSERT_EQ(run_process(environment + host("--columns 1 --rows 1 --size 16x16 --out " + quoted(folder.file("a.mov")))).exit_code, 0);
+    EXPECT_EQ(run_process("ls -A " + quoted(folder.path()) + " " + quoted(temporary.path())).out,
+              folder.path() + ":\na.mov\n\n" + temporary.path() + ":\n");
+
+    // A hang-up stops like Ctrl-C; a second Ctrl-C ends the run at once, cleaning up all the same.
+    const std::string long_run = environment + host("--columns 360 --rows 181 --size 16x16 --out " + quoted(folder.file("b.mov")));
+    for (const char* signals : {"kill -HUP $p", "kill -INT $p; kill -INT $p"}) {
+        run_process("sh -c " + quoted(long_run + " & p=$!; sleep 1; " + signals + "; wait $p"));
+        EXPECT_EQ(run_process("ls -A " + quoted(temporary.path())).out, "") << signals;
+        EXPECT_EQ(run_process("ls -A " + quoted(folder.path()) + " | grep orbivane").out, "") << signals;
+    }
+}
+
+TEST(HostCommand, ModelLinesTheReaderPassesOverAreNamedByNumber) {
+    TempFolder folder;
+    testing::write_file(folder.file("odd.obj"), "v 0 0 0\nv 1 0 0\nwhat is this\nv 0 0 1\nf 1 2 3\n");
+    const testing::ProcessResult r = run_process(host("--columns 1 --rows 1 --size 16x16 --out " +
+                                                      quoted(folder.file("odd.mov")) + " --model " +
+                                                      quoted(folder.file("odd.obj"))));
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.err.find("line 3 of"), std::string::npos) << r.err;
 }
 
 TEST(HostCommand, WritesTheMovieAndSaysWhat) {
@@ -127,6 +226,7 @@ TEST(HostCommand, HelpHelps) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_NE(r.out.find("Usage: orbivane-host --out FILE.mov"), std::string::npos);
     EXPECT_NE(r.out.find("Examples:"), std::string::npos);
+    EXPECT_EQ(run_process(quoted(ORBIVANE_HOST_PATH) + " --version").out, "orbivane-host 1.0\n");
 }
 
 }  // namespace

@@ -73,12 +73,14 @@ TEST(CommandLine, RefusesBadInputNamingIt) {
     }
 }
 
-TEST(CommandLine, HelpNamesEveryFlag) {
+TEST(CommandLine, HelpNamesEveryUserFlagAndNoTestingOne) {
     const std::string help = help_text();
     for (const char* flag : {"--columns", "--rows", "--upper-hemisphere", "--light-follows", "--stereo", "--method",
-                             "--parallax", "--out", "--model", "--size", "--codec", "--trace", "--plugin",
-                             "--abort-at", "--help"})
+                             "--parallax", "--out", "--model", "--size", "--codec", "--trace", "--plugin", "--help",
+                             "--version"})
         EXPECT_NE(help.find(flag), std::string::npos) << flag;
+    EXPECT_EQ(help.find("--abort-at"), std::string::npos);
+    EXPECT_TRUE(parse_command_line({"--version"}).version);
 }
 
 }  // namespace
