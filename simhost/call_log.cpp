@@ -96,6 +96,16 @@ CallArguments& CallArguments::add(std::string_view name, const ImageRect& r) {
                                std::to_string(r.bottom)}));
 }
 
+CallArguments& CallArguments::leading_zero(std::int32_t value) {
+    leading.push_back(value);
+    return add("", value);
+}
+
+CallArguments& CallArguments::reserved(std::int32_t value) {
+    trailing = value;
+    return *this;
+}
+
 CallArguments& CallArguments::add_text(std::string_view name, const char* value) {
     return value ? add_text(name, std::string(value)) : field(name, "null");
 }
@@ -112,6 +122,8 @@ void CallLog::add(std::string interface_name, int object_id, std::string operati
     record.operation = std::move(operation);
     record.arguments = std::move(arguments.text);
     record.numbers = std::move(arguments.numbers);
+    record.reserved = std::move(arguments.leading);
+    if (arguments.trailing) record.reserved.push_back(*arguments.trailing);
     records_.push_back(std::move(record));
     if (observer) observer(records_.back());
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,8 @@ struct CallRecord {
     std::string operation;
     std::string arguments;
     std::vector<double> numbers;
+    // The reserved words the operation received, leading ones first, then the trailing one.
+    std::vector<std::int32_t> reserved;
 
     std::string object() const;  // "renderer#7"
     std::string text() const;    // "renderer#7.set_image_size(320 x 240)"
@@ -44,9 +47,15 @@ public:
     // Text arguments are shown quoted; a null text as null.
     CallArguments& add_text(std::string_view name, const char* value);
     CallArguments& add_text(std::string_view name, const std::string& value);
+    // A leading reserved word (shown and counted like any argument) and the
+    // trailing one every operation takes (not shown); both are kept in order.
+    CallArguments& leading_zero(std::int32_t value);
+    CallArguments& reserved(std::int32_t trailing);
 
     std::string text;
     std::vector<double> numbers;
+    std::vector<std::int32_t> leading;
+    std::optional<std::int32_t> trailing;
 
 private:
     CallArguments& field(std::string_view name, const std::string& shown);

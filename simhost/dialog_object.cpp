@@ -22,9 +22,9 @@ DialogItem& DialogObject::item(std::int32_t handle) {
     return record_.items[static_cast<std::size_t>(index)];
 }
 
-double DialogObject::read(const char* operation, std::int32_t handle) {
+double DialogObject::read(const char* operation, std::int32_t handle, host_reserved reserved) {
     CallArguments args;
-    args.add("item", handle);
+    args.add("item", handle).reserved(reserved);
     const std::int64_t index = static_cast<std::int64_t>(handle) - first_handle;
     if (index >= 0 && index < static_cast<std::int64_t>(record_.items.size()))
         args.add("value", record_.items[static_cast<std::size_t>(index)].value);
@@ -32,34 +32,34 @@ double DialogObject::read(const char* operation, std::int32_t handle) {
     return item(handle).value;
 }
 
-void DialogObject::write(const char* operation, std::int32_t handle, double value) {
-    call(operation, CallArguments().add("item", handle).add("value", value));
+void DialogObject::write(const char* operation, std::int32_t handle, double value, host_reserved reserved) {
+    call(operation, CallArguments().add("item", handle).add("value", value).reserved(reserved));
     item(handle).value = value;
 }
 
-bool DialogObject::read_check_box(std::int32_t handle, host_reserved) { return read("read_check_box", handle) != 0; }
+bool DialogObject::read_check_box(std::int32_t handle, host_reserved reserved) { return read("read_check_box", handle, reserved) != 0; }
 
-std::int32_t DialogObject::read_integer(std::int32_t handle, host_reserved) {
-    return static_cast<std::int32_t>(read("read_integer", handle));
+std::int32_t DialogObject::read_integer(std::int32_t handle, host_reserved reserved) {
+    return static_cast<std::int32_t>(read("read_integer", handle, reserved));
 }
 
-void DialogObject::set_integer(std::int32_t handle, std::int32_t value, host_reserved) {
-    write("set_integer", handle, value);
+void DialogObject::set_integer(std::int32_t handle, std::int32_t value, host_reserved reserved) {
+    write("set_integer", handle, value, reserved);
 }
 
-float DialogObject::read_real(std::int32_t handle, host_reserved) {
-    return static_cast<float>(read("read_real", handle));
+float DialogObject::read_real(std::int32_t handle, host_reserved reserved) {
+    return static_cast<float>(read("read_real", handle, reserved));
 }
 
-void DialogObject::set_real(std::int32_t handle, float value, host_reserved) { write("set_real", handle, value); }
+void DialogObject::set_real(std::int32_t handle, float value, host_reserved reserved) { write("set_real", handle, value, reserved); }
 
-std::int32_t DialogObject::read_selection(std::int32_t handle, host_reserved) {
-    return static_cast<std::int32_t>(read("read_selection", handle));
+std::int32_t DialogObject::read_selection(std::int32_t handle, host_reserved reserved) {
+    return static_cast<std::int32_t>(read("read_selection", handle, reserved));
 }
 
-bool DialogObject::show_modal(host_reserved) {
+bool DialogObject::show_modal(host_reserved reserved) {
     const DialogAnswers& answers = host_.options.dialog;
-    call("show_modal", CallArguments().add_text("answer", answers.confirm ? "OK" : "cancel"));
+    call("show_modal", CallArguments().reserved(reserved).add_text("answer", answers.confirm ? "OK" : "cancel"));
     record_.shown = true;
     if (!answers.confirm) return false;
     for (DialogItem& it : record_.items)
@@ -69,7 +69,7 @@ bool DialogObject::show_modal(host_reserved) {
 }
 
 std::int32_t DialogObject::append_item(std::int32_t kind, const char* label, std::int32_t id, const char* unit,
-                                       host_reserved) {
+                                       host_reserved reserved) {
     DialogItem added;
     added.handle = first_handle + static_cast<std::int32_t>(record_.items.size());
     added.kind = kind;
@@ -81,14 +81,14 @@ std::int32_t DialogObject::append_item(std::int32_t kind, const char* label, std
     args.add("kind", kind).add_text("label", added.label_utf8).add("id", id);
     if (unit) args.add_text("unit", utf8_from_cp932(unit));
     else args.add_text("unit", nullptr);
-    call("append_item", std::move(args.add("handle", added.handle)));
+    call("append_item", std::move(args.add("handle", added.handle).reserved(reserved)));
     record_.items.push_back(std::move(added));
     return record_.items.back().handle;
 }
 
-void DialogObject::set_title(const char* title, host_reserved) {
+void DialogObject::set_title(const char* title, host_reserved reserved) {
     record_.title = title ? title : "";
-    call("set_title", CallArguments().add_text("title", utf8_from_cp932(record_.title)));
+    call("set_title", CallArguments().reserved(reserved).add_text("title", utf8_from_cp932(record_.title)));
 }
 
 }  // namespace simhost

@@ -54,8 +54,8 @@ public:
 
 private:
     DialogItem& item(std::int32_t handle);
-    double read(const char* operation, std::int32_t handle);
-    void write(const char* operation, std::int32_t handle, double value);
+    double read(const char* operation, std::int32_t handle, host_reserved reserved);
+    void write(const char* operation, std::int32_t handle, double value, host_reserved reserved);
     DialogRecord& record_;
 };
 

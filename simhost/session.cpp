@@ -48,6 +48,7 @@ CommandResult Session::run_command(const std::function<void(host_scene*)>& comma
     Windowing* previous = active_windowing();
     set_active_windowing(&h.windowing);
     const std::size_t frames_before = h.frames.size();
+    const std::size_t calls_before = h.log.records().size();
     SceneObject* scene = h.make<SceneObject>();
 
     CommandResult result;
@@ -74,6 +75,14 @@ CommandResult Session::run_command(const std::function<void(host_scene*)>& comma
         h.renderer.recorder.reset();
     }
     h.rig_undo.reset();
+    // The host's reserved words must be 0; anything else is the plug-in's mistake.
+    for (std::size_t i = calls_before; i < h.log.records().size(); ++i)
+        for (const std::int32_t word : h.log.records()[i].reserved)
+            if (word != 0) {
+                result.problems.push_back(h.log.records()[i].object() + "." + h.log.records()[i].operation +
+                                          " was passed " + std::to_string(word) + " as a reserved word, not 0");
+                break;
+            }
     result.abort_raised = h.abort_raised;
     result.frames_recorded = static_cast<int>(h.frames.size() - frames_before);
     result.audit = h.audit.report();

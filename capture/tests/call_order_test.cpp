@@ -6,9 +6,13 @@
 #include <cmath>
 #include <optional>
 
+#include "capture/capture_command.h"
+#include "capture/capture_settings.h"
 #include "capture/tests/capture_session.h"
 #include "capture/tests/expected_calls.h"
 #include "geometry/geometry.h"
+#include "objectmovie/tests/delegating_platform.h"
+#include "simhost/orientation_matrix.h"
 
 namespace {
 
@@ -58,6 +62,12 @@ TEST_F(CallOrder, TwoByTwoMono) {
     EXPECT_EQ(numbers_of(log.of("camera", "set_current_index"), 0),
               (std::vector<double>{rig, double(user_index), rig, rig, rig, rig, double(user_index)}));
     EXPECT_EQ(numbers_of(log.of("camera", "set_mode_value"), 0), std::vector<double>{2});
+    // Every operation gets its reserved words as 0 (result.ok() holds every call to that);
+    // the host logs the leading ones, then the trailing one.
+    EXPECT_EQ(log.of("scene", "create_dialog").at(0).reserved, (std::vector<std::int32_t>{0, 0, 0}));
+    EXPECT_EQ(log.of("camera", "eye_point").at(0).reserved, (std::vector<std::int32_t>{0, 0}));
+    EXPECT_EQ(log.of("scene", "camera_object_count").at(0).reserved, (std::vector<std::int32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(log.of("renderer", "render").at(0).reserved, std::vector<std::int32_t>{0});
     EXPECT_EQ(log.of("camera", "set_float_setting").at(0).numbers,
               (std::vector<double>{0, session_scene_before.current_camera()->float_setting}));
 
@@ -229,11 +239,80 @@ TEST_F(CallOrder, LightFollowsTheView) {
         EXPECT_NEAR(frames[k].light.y, expected.y, 1e-5) << "frame " << k;
         EXPECT_NEAR(frames[k].light.z, expected.z, 1e-5) << "frame " << k;
     }
+    // At preparation the light is re-expressed by the host's orientation matrix for the
+    // direction from the target to the user's eye, normalized, with +Y up.
+    const simhost::CameraPose& user = session_scene_before.current_camera()->pose;
+    const simhost::Vec3d away = user.eye - user.target;
+    const double length = std::sqrt(away.x * away.x + away.y * away.y + away.z * away.z);
+    const Vec3 direction{float(away.x / length), float(away.y / length), float(away.z / length)};
+    const CallRecord orientation = session().calls().of("scene", "orientation_matrix").at(0);
+    ASSERT_EQ(orientation.numbers.size(), 6u);
+    EXPECT_FLOAT_EQ(float(orientation.numbers[0]), direction.x);
+    EXPECT_FLOAT_EQ(float(orientation.numbers[1]), direction.y);
+    EXPECT_FLOAT_EQ(float(orientation.numbers[2]), direction.z);
+    EXPECT_EQ(std::vector<double>(orientation.numbers.begin() + 3, orientation.numbers.end()),
+              (std::vector<double>{0, 1, 0}));
+    const Mat4 m = simhost::orientation_matrix(direction, {0, 1, 0});
+    const double expected_follow[3] = {
+        user_light.x * m.m[0][0] + user_light.y * m.m[1][0] + user_light.z * m.m[2][0] + m.m[3][0],
+        user_light.x * m.m[0][1] + user_light.y * m.m[1][1] + user_light.z * m.m[2][1] + m.m[3][1],
+        user_light.x * m.m[0][2] + user_light.y * m.m[1][2] + user_light.z * m.m[2][2] + m.m[3][2]};
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(f.at(1 + i), expected_follow[i], 1e-6) << i;
+
     // Restoration writes back the light as it was read.
     const std::vector<double>& last = set_vectors.back().numbers;
     EXPECT_EQ(float(last.at(1)), float(user_light.x));
     EXPECT_EQ(float(last.at(2)), float(user_light.y));
     EXPECT_EQ(float(last.at(3)), float(user_light.z));
+}
+
+// The turn is float(degrees x 0.017453293005625408), single-precision pi over 180 in double:
+// for 40 degrees that float differs from both the exact pi / 180 and an all-float product.
+TEST_F(CallOrder, TurnsUseTheSinglePrecisionPiFactor) {
+    const simhost::CommandResult result = capture(small_capture(9, 2));
+    ASSERT_TRUE(result.ok()) << result.exception << result.audit.text();
+    const float angle = static_cast<float>(40.0f * 0.017453293005625408);
+    EXPECT_NE(angle, static_cast<float>(40.0 * 3.14159265358979323846 / 180.0));
+    std::vector<CallRecord> turns;
+    for (const CallRecord& record : session().calls().of("part", "transform"))
+        if (record.arguments.find("Container") != std::string::npos) turns.push_back(record);
+    ASSERT_EQ(turns.size(), 9u * 2 + 2);
+    const Mat4 expected = pivot_rotation(user_target(), {0, 1, 0}, angle);
+    EXPECT_EQ(std::vector<double>(turns[0].numbers.end() - 16, turns[0].numbers.end()), matrix_numbers(expected));
+}
+
+// Parallel viewing is method 0 only: any other value turns "CameraL" the cross way, by -2 degrees.
+TEST_F(CallOrder, EveryStereoMethodButZeroIsCross) {
+    for (const std::int32_t method : {1, 2, -1}) {
+        simhost::SessionOptions options = small_capture(1, 2);
+        options.dialog.stereo = true;
+        options.dialog.method = method;
+        ASSERT_TRUE(capture(std::move(options)).ok());
+        const CallRecord camera_l = session().calls().of("part", "transform").at(0);
+        ASSERT_NE(camera_l.arguments.find("CameraL"), std::string::npos);
+        EXPECT_EQ(std::vector<double>(camera_l.numbers.end() - 16, camera_l.numbers.end()),
+                  matrix_numbers(turn(user_target(), {0, 0, 1}, -2.0)))
+            << "method " << method;
+    }
+}
+
+// The progress text from a clock the test holds: 3 seconds a frame from the start time.
+TEST_F(CallOrder, ProgressTextCountsFromTheStartTime) {
+    start(small_capture(4, 2));
+    DelegatingPlatform clock;
+    clock.clock = 1000;  // the start time, then 1003 at the first frame's update, ...
+    clock.clock_step = 3;
+    capture_settings.start_time = 0;  // a command must note its own
+    const simhost::CommandResult result = session().run_command([](host_scene* scene) { run_capture_command(scene); });
+    ASSERT_TRUE(result.returned) << result.exception;
+    std::vector<std::string> texts;
+    for (const CallRecord& record : session().calls().of("window", "set_window_text")) texts.push_back(record.arguments);
+    ASSERT_EQ(texts.size(), 8u);
+    for (int done = 1; done <= 8; ++done)  // 3 x done seconds over done frames, times the frames left
+        EXPECT_NE(texts[done - 1].find("progress  " + std::to_string(done) + "/8 (remain " +
+                                       std::to_string(3 * (8 - done)) + " sec)"),
+                  std::string::npos)
+            << texts[done - 1];
 }
 
 }  // namespace

@@ -51,6 +51,8 @@ TEST_F(CancelAndFailure, AbortOnTheLastFrameOfARowKeepsThatRow) {
     options.abort_at_frame = 4;
     const simhost::CommandResult result = run_keeping_setup(std::move(options));
     EXPECT_TRUE(result.returned) << result.exception;
+    // "Container" was turned after each of the 4 frames; the row's tilt, pending at the stop, never came.
+    EXPECT_EQ(session().calls().count("scene", "find_object"), 4u);
     EXPECT_EQ(ffprobe_frame_count(output_path), 4);
     const auto record = read_object_record(output_path);
     ASSERT_TRUE(record);

@@ -93,6 +93,13 @@ const Damage damages[] = {
     {"movie time scale zero", [](auto& b) { put32(b, body(b, {"moov", "mvhd"}) + 12, 0); }, invalidMovie},
     {"media time scale zero", [](auto& b) { put32(b, body(b, {"moov", "trak", "mdia", "mdhd"}) + 12, 0); },
      invalidMovie},
+    {"media longer than 64-bit movie time can say",
+     [](auto& b) {
+         put32(b, body(b, {"moov", "mvhd"}) + 12, 0x7FFFFFFF);
+         put32(b, body(b, {"moov", "trak", "mdia", "mdhd"}) + 12, 1);
+         put32(b, body(b, in_stbl("stts")) + 12, 0xFFFFFFFF);
+     },
+     invalidMovie},
     {"track id zero", [](auto& b) { put32(b, body(b, {"moov", "trak", "tkhd"}) + 12, 0); }, invalidMovie},
     {"no sample table", [](auto& b) { rename_atom(b, stbl, "junk"); }, invalidMovie},
     {"size table count beyond its bytes",

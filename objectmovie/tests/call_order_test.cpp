@@ -109,6 +109,25 @@ TEST_F(CallOrder, UnmeasuredFrameDurationCopiesTheWholeTrack) {
               quicktime.calls.end());
 }
 
+// A frame of 40000 units is 0x9C40, -25536 as the record's 16-bit field; the preview lasts that.
+TEST_F(CallOrder, PreviewLastsTheRecordsSixteenBitFrameDuration) {
+    quicktime.sample_duration = 40000;
+    EXPECT_EQ(run(), noErr);
+    EXPECT_NE(std::find(quicktime.calls.begin(), quicktime.calls.end(), "SetMoviePreviewTime new-movie 1500 -25536"),
+              quicktime.calls.end());
+}
+
+// Paths live in 260-byte buffers: 259 characters and the zero fit, 260 do not.
+TEST_F(CallOrder, AnOutputPathOf259CharactersFitsAndOf260IsRefused) {
+    for (const std::size_t length : {259u, 260u}) {
+        const std::string output = "/out/" + std::string(length - 9, 'n') + ".mov";
+        ASSERT_EQ(output.size(), length);
+        quicktime.calls.clear();
+        EXPECT_EQ(write_object_movie_status("/frames/scene.mov", output.c_str(), 2, 4), length == 259 ? noErr : paramErr);
+        EXPECT_EQ(quicktime.calls.empty(), length == 260);
+    }
+}
+
 struct FailedStep {
     const char* name;
     std::uint32_t selector;

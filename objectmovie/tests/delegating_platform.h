@@ -3,6 +3,7 @@
 // one file only when spelt alike, and deletions and replacements are only noted.
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <set>
 #include <string>
@@ -21,6 +22,9 @@ public:
     std::optional<std::set<std::string>> taken;
     std::vector<std::string> existence_queries;
     std::vector<std::string> file_operations;  // with `taken` set: "delete P", "replace F -> T"
+    // When set, the calendar time: each call answers it, then moves it on by clock_step.
+    std::optional<std::time_t> clock;
+    std::time_t clock_step = 0;
 
     platform::module_handle loaded_module(const char* file_name) override { return native_.loaded_module(file_name); }
     std::uint32_t module_file_name(platform::module_handle module, char* buffer, std::uint32_t size) override {
@@ -75,7 +79,12 @@ public:
         return native_.set_window_text(window, text);
     }
     void message_beep(std::uint32_t type) override { beeps.push_back(type); }
-    std::time_t calendar_time() override { return native_.calendar_time(); }
+    std::time_t calendar_time() override {
+        if (!clock) return native_.calendar_time();
+        const std::time_t now = *clock;
+        *clock += clock_step;
+        return now;
+    }
 
 private:
     platform::Platform& native_;

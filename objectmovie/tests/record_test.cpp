@@ -60,6 +60,9 @@ const ViewCase view_cases[] = {
     {"full_turn_stops_a_step_short", 4 * 60, 5, 1, 360.0f, 288.0f, 90.0f},
     {"single_row_stays_at_the_start_tilt", 3 * 60, 4, 1, 360.0f, 270.0f, 90.0f},
     {"single_column_stays_at_the_start_pan", 5 * 60, 1, 6, 360.0f, 0.0f, -20.0f},
+    {"single_column_of_a_half_turn_stays_at_the_start_pan", 5 * 60, 1, 6, 180.0f, 0.0f, -20.0f},
+    // Frame -1: row 0, column -1 (the remainder keeps the sign), one step before the start pan.
+    {"negative_time_counts_back_from_the_start_pan", -60, 24, 13, 360.0f, -15.0f, 90.0f},
 };
 
 class ViewAngles : public testing::TestWithParam<ViewCase> {};

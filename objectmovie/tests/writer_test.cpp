@@ -131,6 +131,19 @@ TEST_F(WriterTest, CancelledCaptureKeepsOnlyTheCompleteRows) {
     EXPECT_EQ(ffmpeg_tools::frame_hashes(output), recorded);
 }
 
+TEST_F(WriterTest, AFrameMovieShorterThanTheGridKeepsEveryFrameAndTheGrid) {
+    ASSERT_EQ(fixtures::write_frame_movie(frames, 5, 100), 0);
+    ASSERT_EQ(write_object_movie_status(frames.c_str(), output.c_str(), 2, 4), noErr);
+    std::unique_ptr<medialayer::MovieReader> movie;
+    ASSERT_EQ(medialayer::MovieReader::open(output, movie), 0);
+    EXPECT_EQ(movie->tracks().at(0).sample_count, 5u);
+    NavgRecord record;
+    const auto bytes = record_bytes(*movie);
+    ASSERT_TRUE(NavgRecord::parse(bytes.data(), bytes.size(), record));
+    EXPECT_EQ(record.rows, 2);
+    EXPECT_EQ(record.columns, 4);
+}
+
 TEST_F(WriterTest, LeavesAFileWithTheIntermediateNameAlone) {
     ASSERT_EQ(fixtures::write_frame_movie(frames, 4, 100), 0);
     const std::string someone_elses = output_folder.file("scene.mot");

@@ -48,6 +48,7 @@ platform::module_handle FakePlatform::loaded_module(const char* file_name) {
 }
 
 std::uint32_t FakePlatform::module_file_name(platform::module_handle module, char* buffer, std::uint32_t size) {
+    module_name_sizes.push_back(size);
     const std::string path = path_of(module);
     if (path.empty() || size == 0) return 0;
     // As on Windows: a name that does not fit is cut, and the answer is the size given.

@@ -37,6 +37,7 @@ public:
     int system_dir_reads = 0;
     std::vector<std::string> loads;                   // every path handed to load_library
     std::vector<std::string> entry_lookups;
+    std::vector<std::uint32_t> module_name_sizes;     // the size of each module-name request
     int frees = 0;
     int version_reads = 0;
     int live_blocks = 0;

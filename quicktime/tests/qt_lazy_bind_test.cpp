@@ -54,6 +54,8 @@ TEST_P(VersionRule, DecidesWhetherTheReferenceIsHandedBack) {
     EXPECT_EQ(library.references, c.passes ? 0 : 1);
     EXPECT_EQ(qt_module == nullptr, c.passes);
     EXPECT_EQ(os.live_blocks, 0) << "the version block is freed";
+    // The module's name is read into 261 bytes: a full MAX_PATH name and its zero.
+    EXPECT_EQ(os.module_name_sizes, std::vector<std::uint32_t>{261});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{"v8_0_0_0", version_ms(8, 0), version_ms(0, 0), true},
                       VersionCase{"v6_9_9_9", version_ms(6, 9), version_ms(9, 9), false},
                       VersionCase{"v7_256_0_0_counts_as_7_0_0_0", version_ms(7, 256), version_ms(0, 0), false},
-                      VersionCase{"v7_7_9_0", version_ms(7, 7), version_ms(9, 0), true}),
+                      VersionCase{"v7_7_9_0", version_ms(7, 7), version_ms(9, 0), true},
+                      VersionCase{"v128_0_0_0_compared_unsigned", version_ms(128, 0), version_ms(0, 0), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LazyBindTest, NoVersionResourceFailsAndKeepsTheLibraryLoaded) {

@@ -47,6 +47,15 @@ TEST_F(LocatorTest, ALoadedQuickTimeWhoseFolderDoesNotFitEndsTheSearch) {
     EXPECT_EQ(os.registry_reads, 0);
 }
 
+// The folder of a loaded module whose name has L characters is taken only when L - 12 < size.
+TEST_F(LocatorTest, ALoadedQuickTimesFolderNeedsOneSpareByte) {
+    const std::string path = native("D:|Host|Plugins|QuickTime.qts");
+    os.add_library(path).in_process = true;
+    const std::uint32_t boundary = static_cast<std::uint32_t>(path.size() - 12);
+    EXPECT_EQ(quicktime_folder(boundary), "");
+    EXPECT_EQ(quicktime_folder(boundary + 1), native("D:|Host|Plugins|"));
+}
+
 struct SourceCase {
     const char* name;
     std::optional<std::string> sys_dir_value;

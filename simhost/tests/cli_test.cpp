@@ -125,8 +125,8 @@ TEST(HostCommand, NoWorkingFolderOutlivesAStopAKillOrAHangUp) {
     for (const std::string& left : {temporary.file("orbivane-host-" + dead + "-abcdef"), folder.file(".orbivane-" + dead + "-ghijkl")})
         run_process("mkdir " + quoted(left) + " && touch " + quoted(left + "/frames.mov"));
     ASSERT_EQ(run_process(environment + host("--columns 1 --rows 1 --size 16x16 --out " + quoted(folder.file("a.mov")))).exit_code, 0);
-    EXPECT_EQ(run_process("ls -A " + quoted(folder.path()) + " " + quoted(temporary.path())).out,
-              folder.path() + ":\na.mov\n\n" + temporary.path() + ":\n");
+    EXPECT_EQ(run_process("ls -A " + quoted(folder.path())).out, "a.mov\n");
+    EXPECT_EQ(run_process("ls -A " + quoted(temporary.path())).out, "");
 
     // A hang-up stops like Ctrl-C; a second Ctrl-C ends the run at once, cleaning up all the same.
     const std::string long_run = environment + host("--columns 360 --rows 181 --size 16x16 --out " + quoted(folder.file("b.mov")));

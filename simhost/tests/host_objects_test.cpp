@@ -70,6 +70,24 @@ TEST(HostDialog, AnswersByItemIdReplaceThePresetsAndTheRestStay) {
     EXPECT_NE(session.calls().records()[2].text().find("横分割"), std::string::npos);
 }
 
+// Reserved words are logged, leading ones first; any that is not 0 is the plug-in's mistake.
+TEST(HostCalls, ReservedWordsAreLoggedAndANonZeroOneIsAProblem) {
+    Session session(small_options());
+    const CommandResult result = session.run_command([](host_scene* scene) {
+        scene->camera_object_count(0, 0, 0, 0);
+        scene->update(0);
+        scene->prepare_active_object(0, 7, 0);
+        scene->update(3);
+    });
+    EXPECT_EQ(session.calls().of("scene", "camera_object_count").at(0).reserved,
+              (std::vector<std::int32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(session.calls().of("scene", "update").at(0).reserved, std::vector<std::int32_t>{0});
+    ASSERT_EQ(result.problems.size(), 2u);
+    EXPECT_NE(result.problems[0].find("prepare_active_object was passed 7"), std::string::npos) << result.problems[0];
+    EXPECT_NE(result.problems[1].find("update was passed 3"), std::string::npos) << result.problems[1];
+    EXPECT_FALSE(result.ok());
+}
+
 TEST(HostDialog, CancelAnswersFalseAndUnknownHandlesFail) {
     SessionOptions o = small_options();
     o.dialog.confirm = false;
