@@ -236,18 +236,24 @@ void Rasterizer::render(const std::vector<WorldTriangle>& triangles, const Camer
         const Band band{grid_w, top * n, bottom * n, rgb, depth_.data()};
         for (const Triangle& t : screen_) fill_triangle(t, band);
         if (n == 1) continue;
+        // Sum each pixel's N x N samples row by row, then round the mean.
         const int per_pixel = n * n;
-        for (int y = top; y < bottom; ++y)
-            for (int x = 0; x < width; ++x)
-                for (int c = 0; c < 3; ++c) {
-                    int sum = 0;
-                    for (int j = 0; j < n; ++j) {
-                        const std::size_t row = static_cast<std::size_t>((y - top) * n + j) * static_cast<std::size_t>(grid_w);
-                        for (int i = 0; i < n; ++i) sum += rgb[(row + static_cast<std::size_t>(x * n + i)) * 3 + static_cast<std::size_t>(c)];
+        sums_.resize(static_cast<std::size_t>(width) * 3);
+        for (int y = top; y < bottom; ++y) {
+            std::fill(sums_.begin(), sums_.end(), 0);
+            for (int j = 0; j < n; ++j) {
+                const std::uint8_t* sample = rgb + static_cast<std::size_t>((y - top) * n + j) * static_cast<std::size_t>(grid_w) * 3;
+                for (int x = 0; x < width; ++x)
+                    for (int i = 0; i < n; ++i, sample += 3) {
+                        sums_[static_cast<std::size_t>(x) * 3] += sample[0];
+                        sums_[static_cast<std::size_t>(x) * 3 + 1] += sample[1];
+                        sums_[static_cast<std::size_t>(x) * 3 + 2] += sample[2];
                     }
-                    target.rgb[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3 +
-                               static_cast<std::size_t>(c)] = static_cast<std::uint8_t>((sum + per_pixel / 2) / per_pixel);
-                }
+            }
+            std::uint8_t* out = &target.rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3];
+            for (std::size_t k = 0; k < sums_.size(); ++k)
+                out[k] = static_cast<std::uint8_t>((sums_[k] + per_pixel / 2) / per_pixel);
+        }
     }
 }
 
