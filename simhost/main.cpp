@@ -1,13 +1,14 @@
 // orbivane-host: loads the Orbivane plug-in into the simulated host and runs its command once.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "simhost/cli_support.h"
 #include "simhost/command_line.h"
 #include "simhost/cp932_text.h"
-#include "platform/platform.h"
 #include "simhost/demo_scene.h"
 #include "simhost/quicktime_location.h"
 #include "simhost/session.h"
@@ -126,9 +127,11 @@ int run(const HostCommandLine& c) {
 #if SIMHOST_WITH_OBJ
         LoadedModel model = load_obj_model(*c.model);
         for (std::size_t at = 0; at < model.warnings.size();) {
-            const std::size_t end = model.warnings.find('\n', at);
-            std::fprintf(stderr, "warning: %s.\n", model.warnings.substr(at, end - at).c_str());
-            at = end == std::string::npos ? model.warnings.size() : end + 1;
+            const std::size_t end = std::min(model.warnings.find('\n', at), model.warnings.size());
+            std::string line = model.warnings.substr(at, end - at);
+            while (!line.empty() && (line.back() == '.' || line.back() == ' ')) line.pop_back();
+            if (!line.empty()) std::fprintf(stderr, "warning: %s.\n", line.c_str());
+            at = end + 1;
         }
         inputs.emplace_back("the model", *c.model);
         for (const std::string& library : model.material_files) inputs.emplace_back("the material library", library);
