@@ -142,9 +142,17 @@ bool replace_file(const std::string& source, const std::string& target, std::str
             if (chown(source.c_str(), static_cast<uid_t>(-1), older.st_gid) != 0) {}
         }
     }
-    if (std::rename(source.c_str(), target.c_str()) == 0) return true;
-    reason = std::strerror(errno);
-    return false;
+    if (std::rename(source.c_str(), target.c_str()) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    // The new file was flushed where it was made; the folder is, so the rename lasts.
+    const int folder = open(folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
 }
 
 ScratchDirectory::ScratchDirectory(const std::string& parent, const std::string& prefix) {
