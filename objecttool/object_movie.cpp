@@ -34,7 +34,7 @@ std::string movie_error_sentence(const std::string& path, medialayer::OSErr err)
     case permErr: return path + " cannot be read: permission denied.";
     case couldNotResolveDataRef:
     case badDataRefIndex: return path + " refers to media in another file that cannot be found.";
-    case memFullErr: return path + " is larger than this tool reads: its movie atom or sample tables are too big.";
+    case memFullErr: return path + " claims a movie atom or sample tables larger than this tool reads; it is probably damaged.";
     case invalidMovie:
     case eofErr: return path + " is damaged: its atoms or sample tables do not hold together.";
     default: return path + " cannot be read as a QuickTime movie (error " + std::to_string(err) + ").";
