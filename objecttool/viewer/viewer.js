@@ -64,16 +64,34 @@
     if (window.requestIdleCallback) requestIdleCallback(f, { timeout: 300 });
     else setTimeout(f, 30);
   }
+  // Decoded frames are kept within a memory budget: past it, idle decoding
+  // stops and a near frame takes the place of the one farthest from the view.
+  var BUDGET = Math.max(8, Math.floor((256 << 20) / (cfg.width * cfg.height * 4)));
   function pump(idle) {
     while (busy < PARALLEL) {
       var next = nearest();
       if (next.index < 0) return;
-      if (next.distance > NEAR && !idle) {
-        if (!idleAsked) { idleAsked = true; whenIdle(function () { idleAsked = false; pump(true); }); }
+      if (next.distance > NEAR && (!idle || ready + busy >= BUDGET)) {
+        if (!idle && !idleAsked && ready + busy < BUDGET) {
+          idleAsked = true;
+          whenIdle(function () { idleAsked = false; pump(true); });
+        }
         return;
       }
+      if (ready + busy >= BUDGET && !evictFarther(next.distance)) return;
       decode(next.index);
     }
+  }
+  function evictFarther(than) {
+    var c = target % N, r = (target - c) / N, worst = -1, i;
+    for (i = 0; i < total; i++) {
+      if (bitmaps[i] && (worst < 0 || distance(i, c, r) > distance(worst, c, r))) worst = i;
+    }
+    if (worst < 0 || distance(worst, c, r) <= than) return false;
+    bitmaps[worst].close();
+    bitmaps[worst] = started[worst] = null;
+    view.dataset.ready = --ready;
+    return true;
   }
   function decode(i) {
     started[i] = true;
