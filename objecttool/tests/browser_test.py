@@ -209,9 +209,9 @@ def main():
         c.check('Tab focuses the viewer', v.js("return document.activeElement === document.querySelector('.ov-view')"))
         c.check('the focus is visible', v.js("var s = getComputedStyle(document.querySelector('.ov-view'));"
                                              "return s.outlineStyle === 'solid' && parseFloat(s.outlineWidth) >= 2"))
-        v.keys(Keys.ARROW_LEFT)
-        shows('left from the first column wraps to the last', 7, 0)
         v.keys(Keys.ARROW_RIGHT)
+        shows('right (the front turns right) from the first column wraps to the last', 7, 0)
+        v.keys(Keys.ARROW_LEFT)
         v.keys(Keys.ARROW_DOWN)
         c.check('tilt stops at the first row', v.state() == (0, 0))
         v.keys(Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP)
@@ -221,13 +221,14 @@ def main():
         c.check('End goes to the last column', v.state() == (7, 2))
         v.keys(Keys.HOME)
 
-        # Mouse: a slow drag turns one column per 20 pixels and stops where released; past the first column it wraps.
+        # Mouse: a slow drag turns one column per 20 pixels, the front following the pointer, and stops where
+        # released; past the first or last column it wraps.
         v.mouse_drag(60, 6, 0.03, 0.25)
-        shows('a drag of 60 pixels turns three columns', 3, 2)
+        shows('a drag of 60 pixels to the right turns three columns back', 5, 2)
         v.mouse_drag(-100, 10, 0.03, 0.25)
-        shows('a drag back past the first column wraps', 6, 2)
+        shows('a drag to the left past the last column wraps', 2, 2)
         v.mouse_drag(0, 1, 0, 0)  # a plain click leaves the view alone
-        c.check('a click does not turn', v.state() == (6, 2))
+        c.check('a click does not turn', v.state() == (2, 2))
 
         # Inertia: a flick keeps turning after release, unless the user asks for reduced motion.
         v.mouse_drag(120, 4, 0.005, 0)
@@ -252,14 +253,14 @@ def main():
         # Touch: sideways drags turn; a quick vertical swipe scrolls the page; a deliberate one (held first) tilts.
         v.open('object.html')
         v.swipe(60, 0)
-        shows('a sideways touch drag turns', 3, 0)
+        shows('a sideways touch drag turns', 5, 0)
         c.check('... without scrolling the page', v.scroll() == 0)
         v.swipe(0, -150)
-        c.check('a quick vertical swipe scrolls the page', v.scroll() > 50 and v.state() == (3, 0),
+        c.check('a quick vertical swipe scrolls the page', v.scroll() > 50 and v.state() == (5, 0),
                 '%s %s' % (v.scroll(), v.state()))
         v.js('window.scrollTo(0, 0)')
         v.swipe(0, -40, hold=0.5)
-        shows('a held vertical drag tilts', 3, 2)
+        shows('a held vertical drag tilts', 5, 2)
         c.check('... without scrolling the page', v.scroll() == 0)
 
         # Autoplay spins, stops on interaction, and stays off with reduced motion.

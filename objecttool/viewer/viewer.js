@@ -186,7 +186,9 @@
     });
   }
 
-  // ---- Dragging: a step is a column or a row ----
+  // ---- Dragging: a step is a column or a row. Columns go round the object
+  // so that its front moves left, rows downwards; a drag moves the front
+  // with the pointer. ----
   var drag = null;
   function stepPixels() { return clamp(view.clientWidth / N, 6, 30); }
   function dragStart(x, y, t) {
@@ -194,7 +196,7 @@
     drag = { x: x, y: y, t: t, vc: 0, vr: 0 };
   }
   function dragMove(x, y, t) {
-    var px = stepPixels(), dc = (x - drag.x) / px, dr = -(y - drag.y) / px, dt = Math.max(t - drag.t, 1);
+    var px = stepPixels(), dc = -(x - drag.x) / px, dr = -(y - drag.y) / px, dt = Math.max(t - drag.t, 1);
     drag.vc = 0.7 * drag.vc + 0.3 * dc / dt;
     drag.vr = 0.7 * drag.vr + 0.3 * dr / dt;
     drag.x = x;
@@ -264,12 +266,13 @@
     }
   }, { passive: false });
 
-  // Keys act only while the viewer has focus, each as a drag that way would.
+  // Keys act only while the viewer has focus, each turning the object the
+  // way it points, as a drag that way would.
   view.addEventListener('keydown', function (e) {
     var c = Math.round(fc), r = Math.round(fr), k = e.key;
     if (e.altKey || e.ctrlKey || e.metaKey) return;
-    if (k === 'ArrowRight') c++;
-    else if (k === 'ArrowLeft') c--;
+    if (k === 'ArrowRight') c--;
+    else if (k === 'ArrowLeft') c++;
     else if (k === 'ArrowUp') r++;
     else if (k === 'ArrowDown') r--;
     else if (k === 'Home') c = 0;
