@@ -27,10 +27,20 @@ class JpegDecoder final : public FrameDecoder {
 public:
     explicit JpegDecoder(const ObjectMovie& movie) : movie_(movie) {}
     RgbImage decode(std::uint32_t index, int shrink) override {
+        const std::vector<std::uint8_t> bytes = sample_bytes(movie_, index);
+        const auto& format = movie_.format();
         try {
-            return decode_jpeg(sample_bytes(movie_, index), shrink);
+            // The header first: a frame claiming another size is refused before its pixels are allocated.
+            int width = 0, height = 0;
+            read_jpeg_size(bytes, width, height);
+            if (width != format.width || height != format.height)
+                throw tool_error(frame_name(movie_, index) + " is " + std::to_string(width) + " x " +
+                                 std::to_string(height) + ", not the movie's " + std::to_string(format.width) + " x " +
+                                 std::to_string(format.height) + ".");
+            return decode_jpeg(bytes, shrink);
+        } catch (const tool_error&) {
+            throw;
         } catch (const std::runtime_error& e) {
-            if (dynamic_cast<const tool_error*>(&e)) throw;
             throw tool_error(frame_name(movie_, index) + " is not a readable JPEG image (" + e.what() + ").");
         }
     }

@@ -79,6 +79,9 @@ void ObjectMovie::require_object_grid() {
                          " formats; this tool reads movies with one.");
     const auto& d = track->descriptions.front();
     if (d.width == 0 || d.height == 0) throw tool_error(path_ + " gives its frames no size.");
+    if (std::uint64_t(d.width) * d.height > max_frame_pixels)
+        throw tool_error(path_ + " has frames of " + std::to_string(d.width) + " x " + std::to_string(d.height) +
+                         " pixels, more than this tool handles.");
     const std::uint64_t per_row = std::uint64_t(record_->columns) * std::uint64_t(record_->frames_per_view);
     const std::uint64_t complete = track->sample_count / per_row;
     if (complete == 0)

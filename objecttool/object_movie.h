@@ -15,6 +15,9 @@ namespace objecttool {
 
 std::string fourcc_text(std::uint32_t code);
 
+// Larger frames are refused before any picture is allocated (8192 x 8192).
+constexpr std::uint64_t max_frame_pixels = std::uint64_t(1) << 26;
+
 class ObjectMovie {
 public:
     // Throws tool_error with one sentence when the file cannot be read as a movie.

@@ -188,6 +188,37 @@ TEST(WebPage, FramesSurviveThePageTextAndOtherCodecsBecomeJpeg) {
     EXPECT_LT(text.size(), 6u * 32 * 24 * 3);
 }
 
+TEST(Frames, DamagedFramesAreRefusedByName) {
+    struct Case {
+        const char* what;
+        std::uint32_t codec;
+        std::vector<std::uint8_t> frame;
+        const char* sentence;
+    } cases[] = {
+        {"JPEG of another size", medialayer::codec_jpeg, encode_jpeg(view_picture(64, 48, 1), 90), "is 64 x 48, not the movie's 32 x 24"},
+        {"not a JPEG", medialayer::codec_jpeg, std::vector<std::uint8_t>(500, 0x55), "is not a readable JPEG image"},
+        {"raw frame cut short", medialayer::codec_raw, std::vector<std::uint8_t>(32 * 24 * 3 - 5, 0), "not a 32 x 24 RGB picture"},
+    };
+    ScratchDir dir("objecttool-frames");
+    for (const Case& c : cases) {
+        std::unique_ptr<medialayer::MovieWriter> writer;
+        ASSERT_EQ(medialayer::MovieWriter::create(dir.file("frames.mov"), 600, {c.codec, 32, 24, 24}, writer), 0);
+        ASSERT_EQ(writer->append_sample(c.frame.data(), c.frame.size(), 60), 0);
+        ASSERT_EQ(writer->finish(), 0);
+        add_object_record(dir.file("frames.mov"), dir.file("object.mov"), 1, 1);
+        for (bool web : {false, true}) {
+            ObjectMovie movie(dir.file("object.mov"));
+            try {
+                if (web) build_web_page(movie, "object.mov", {});
+                else render_contact_sheet(movie, {});
+                ADD_FAILURE() << c.what << " was accepted";
+            } catch (const tool_error& e) {
+                EXPECT_NE(std::string(e.what()).find(c.sentence), std::string::npos) << c.what << ": " << e.what();
+            }
+        }
+    }
+}
+
 TEST(Outputs, AFailureLeavesAnOlderFileAsItWasAndNoTemporary) {
     ScratchDir dir("objecttool-outputs");
     const std::string movie = dir.file("movie.mov"), page = dir.file("page.html"), sheet = dir.file("sheet.png");
