@@ -50,7 +50,8 @@ bool write_object_views(const std::string& movie, const ObjectViewRequest& reque
 
 bool object_views_available() { return false; }
 
-bool write_object_views(const std::string&, const ObjectViewRequest&, std::string& problem) {
+bool write_object_views(const std::string&, const ObjectViewRequest& request, std::string& problem) {
+    if (!request.web && !request.sheet) return true;
     problem = "This build cannot write web pages or contact sheets.";
     return false;
 }
