@@ -30,6 +30,8 @@ struct HostCommandLine {
     bool trace = false;
     std::optional<std::string> plugin;
     int abort_at = 0;  // for tests: stop as if asked after this frame; not in --help
+    // Written after the capture; a name without a folder goes beside the movie.
+    std::optional<std::string> web, sheet;
 };
 
 // Ranges the command accepts.
