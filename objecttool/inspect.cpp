@@ -119,7 +119,15 @@ std::string inspection_text(const Inspection& in) {
     } else {
         out += "\nobject record ('NAVG'): none\n";
     }
-    out += "controller type   " + (in.controller_type ? "'" + fourcc_text(*in.controller_type) + "'" : std::string("none")) + "\n";
+    // Appended piece by piece: GCC 12 at -O3 takes "'" + std::string for an overlapping copy (bug 105651).
+    out += "controller type   ";
+    if (in.controller_type) {
+        out += '\'';
+        out += fourcc_text(*in.controller_type);
+        out += "'\n";
+    } else {
+        out += "none\n";
+    }
     if (const auto& v = in.video) {
         out += format("\nvideo track %zu:\n  codec           '%s'", v->track_number, fourcc_text(v->codec).c_str());
         if (!v->codec_name.empty()) out += " (" + v->codec_name + ")";
