@@ -38,7 +38,7 @@ frame_width=$width
 work=$work_root/$case_name
 rm -rf "$work"
 mkdir -p "$work/host" "$work/quicktime" "$work/out-windows" "$work/out-linux"
-cp "$host_exe" "$plugin_dll" "$work/host/"
+cp "$host_exe" "$(dirname "$host_exe")/orbivane-host-engine.dll" "$plugin_dll" "$work/host/"
 cp "$quicktime_qts" "$work/quicktime/"
 
 export WINEPREFIX=$work/prefix
