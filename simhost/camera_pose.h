@@ -1,10 +1,15 @@
 // Where a camera stands, what it looks at, and which way is up in its picture.
 //
-// Every camera carries its own up vector, turned along with it by transforms,
-// so a camera that looks straight down keeps a definite picture orientation.
-// A new camera gets world +Y as up, except one that looks (nearly) straight
-// down or up: that one gets -Z or +Z, the orientation a camera in front of
-// the scene (looking towards -Z) ends up with when tilted over the top.
+// The host's world is left-handed as its cameras show it: a camera looking
+// along +Z with +Y up has +X on the right of its picture (right = up x
+// forward). Every camera carries its own up vector, turned along with it by
+// transforms, so a camera that looks straight down keeps a definite picture
+// orientation. A new camera gets world +Y as up, except one that looks
+// (nearly) straight down or up: that one gets +Z or -Z, the orientation an
+// upright camera on the -Z side of the scene ends up with when it is swung
+// over the top or under the bottom. So a camera placed straight above the
+// scene and swung down towards -Z stays upright all the way, and its
+// picture has +X on the right.
 #pragma once
 
 #include "simhost/host_math.h"

@@ -43,7 +43,7 @@ ImageSize frame_size(const std::string& text) {
 
 bool takes_value(const std::string& flag) {
     for (const char* f : {"--columns", "--rows", "--method", "--parallax", "--out", "--model", "--size", "--codec",
-                          "--plugin", "--abort-at"})
+                          "--plugin", "--abort-at", "--antialias"})
         if (flag == f) return true;
     return false;
 }
@@ -86,6 +86,7 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
             c.out = *value;
         } else if (flag == "--model") c.model = *value;
         else if (flag == "--size") c.size = frame_size(*value);
+        else if (flag == "--antialias") c.antialias = whole_number(flag, *value, 1, max_samples_per_side);
         else if (flag == "--codec") {
             const std::optional<FrameCodec> codec = frame_codec_named(*value);
             if (!codec) throw usage_error("--codec must be jpeg or raw, not \"" + *value + "\".");
@@ -138,6 +139,8 @@ Output and scene:
                        the new movie is complete
   --model FILE.obj     render a Wavefront OBJ model, coloured by its .mtl file
   --size WxH           size of each view in pixels, 16-4096 a side (320x240)
+  --antialias N        smooth edges with N x N samples per pixel, 1-4 (3);
+                       1 renders one sample per pixel, hard-edged
   --codec jpeg|raw     frame compression: Photo-JPEG or uncompressed RGB (jpeg
                        where this build can encode it, else raw)
 

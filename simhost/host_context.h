@@ -53,7 +53,7 @@ public:
     CallLog log;
     ReferenceAudit audit;
     Windowing windowing{log};
-    Rasterizer rasterizer;
+    Rasterizer rasterizer;  // anti-aliased as the options ask
     RendererState renderer;
 
     std::deque<DialogRecord> dialogs;

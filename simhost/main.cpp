@@ -95,6 +95,7 @@ int run(const HostCommandLine& c) {
 
     ProgressLine progress_line;
     options.image_size = c.size;
+    options.antialias = c.antialias;
     options.codec = c.codec;
     options.dialog = c.answers;
     options.save_path = staged;

@@ -62,7 +62,10 @@ int Scene::make_part(const std::string& name) {
 bool Scene::transform_part(std::uint64_t serial, const Mat4d& m) {
     for (ScenePart& part : parts_)
         if (part.serial == serial) {
-            part.transform = multiply(part.transform, m);
+            // In the part's own frame: m acts before the transform the part
+            // already has, so a turn about the vertical axis after a tilt turns
+            // the part about its own (tilted) vertical axis.
+            part.transform = multiply(m, part.transform);
             return true;
         }
     return false;

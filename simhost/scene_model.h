@@ -74,6 +74,9 @@ public:
     std::vector<WorldTriangle> world_triangles() const;
     // A new top-level part that takes in every top-level geometry part.
     int make_part(const std::string& name);
+    // Moves a part by m in its own frame: m is applied to the part's mesh
+    // before the transform it already has (transform becomes m * transform).
+    // Camera objects have no frame of their own and move in world space.
     bool transform_part(std::uint64_t serial, const Mat4d& m);
 
     // The camera list.

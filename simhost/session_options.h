@@ -13,6 +13,7 @@
 #include "simhost/call_log.h"
 #include "simhost/demo_scene.h"
 #include "simhost/frame_codec.h"
+#include "simhost/rasterizer.h"
 #include "simhost/scene_model.h"
 
 namespace simhost {
@@ -51,6 +52,8 @@ struct InjectedFault {
 struct SessionOptions {
     Scene scene = demo_scene();
     ImageSize image_size{320, 240};
+    // Anti-aliasing: each pixel averages an N x N grid of samples (rasterizer.h).
+    int antialias = default_samples_per_side;
     FrameCodec codec = FrameCodec::jpeg;
     DialogAnswers dialog;
     // The path the user types into the save dialog; nullopt cancels it.

@@ -50,7 +50,7 @@ simhost::Image expected_view(const simhost::Session& session, const simhost::Sce
     simhost::Scene scene = user_scene;
     const int container = scene.make_part("Container");
     const Mat4d pose = simhost::multiply(
-        simhost::multiply(simhost::multiply(translation(-target), rotation_x(view.tilt_degrees)), rotation_y(view.turn_degrees)),
+        simhost::multiply(simhost::multiply(translation(-target), rotation_y(view.turn_degrees)), rotation_x(view.tilt_degrees)),
         translation(target));
     scene.transform_part(scene.parts()[static_cast<std::size_t>(container)].serial, pose);
 

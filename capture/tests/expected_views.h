@@ -1,14 +1,15 @@
 // The view each frame should show, worked out and rendered by the host on its
-// own: "Container" tilted about X and turned about Y through the target, seen
-// by a rig camera standing above the target at the user's eye distance.
+// own: "Container" turned about its own vertical axis and then tilted about X
+// through the target, seen by a rig camera standing above the target at the
+// user's eye distance.
 #pragma once
 
 #include "simhost/image.h"
 #include "simhost/session.h"
 
 struct ViewPlacement {
-    double tilt_degrees = 0;       // about X, applied first
-    double turn_degrees = 0;       // then about Y
+    double tilt_degrees = 0;       // about X, applied last
+    double turn_degrees = 0;       // about Y, applied first
     double eye_offset_degrees = 0; // the camera turned about Z through the target
 };
 

@@ -5,7 +5,8 @@
 //
 // Each frame is what the renderer's render operation does: place the
 // scene's triangles in the world, then rasterize them from the camera; the
-// second figure adds the Photo-JPEG encoding of recording a frame.
+// second figure adds the Photo-JPEG encoding of recording a frame. Every size
+// is measured at each anti-aliasing level (N x N samples per pixel).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,10 +37,13 @@ double frames_per_second(double seconds, Frame frame) {
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
     simhost::Scene scene = simhost::demo_scene();
-    simhost::Rasterizer rasterizer;
     simhost::Image image;
     std::printf("demo scene: %zu triangles\n", scene.world_triangles().size());
-    for (const auto& [w, h] : {std::pair{320, 240}, std::pair{1280, 960}}) {
+    for (const auto& [w, h] : {std::pair{320, 240}, std::pair{1280, 960}})
+    for (int samples = 1; samples <= simhost::max_samples_per_side; ++samples) {
+        simhost::RenderStyle style;
+        style.samples_per_side = samples;
+        simhost::Rasterizer rasterizer(style);
         // Views from the user's camera and from overhead, alternately, as a capture sees them.
         simhost::CameraEntry views[2] = {*scene.camera(0), *scene.camera(0)};
         views[1].pose = simhost::CameraPose::looking_at({0, 13, 0}, {0, 0.6, 0});
@@ -53,7 +57,7 @@ int main(int argc, char** argv) {
             if (simhost::frame_codec_available(simhost::FrameCodec::jpeg))
                 (void)simhost::encode_frame(image, simhost::FrameCodec::jpeg);
         });
-        std::printf("%5d x %-4d  render %7.1f frames/s   render + JPEG %7.1f frames/s\n", w, h, render_fps,
-                    recorded_fps);
+        std::printf("%5d x %-4d  %d x %d samples  render %7.1f frames/s   render + JPEG %7.1f frames/s\n", w, h,
+                    samples, samples, render_fps, recorded_fps);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "simhost/mesh_shapes.h"
 #include "simhost/rasterizer.h"
 
 namespace simhost {
@@ -102,7 +103,7 @@ TEST(Rasterizer, LightDirectionSetsTheShade) {
     }
 }
 
-TEST(Rasterizer, CameraStraightAboveSeesPlusXRightAndMinusZUp) {
+TEST(Rasterizer, CameraStraightAboveSeesPlusXRightAndPlusZUp) {
     Rasterizer r;
     std::vector<WorldTriangle> ground;
     for (const auto& [x, z, colour] : {std::tuple{2.0, 0.0, red}, std::tuple{0.0, -2.0, green}}) {
@@ -112,9 +113,9 @@ TEST(Rasterizer, CameraStraightAboveSeesPlusXRightAndMinusZUp) {
     const CameraPose overhead = CameraPose::looking_at({0, 10, 0}, {0, 0, 0});
     const Image image = r.render(ground, overhead, lens_36, {0, -1, 0}, width, height);
     EXPECT_EQ(image.at(140, 50), red);    // x = 2 is 40 pixels right of centre
-    EXPECT_EQ(image.at(100, 10), green);  // z = -2 is 40 pixels above it
+    EXPECT_EQ(image.at(100, 90), green);  // z = -2 is 40 pixels below it
     EXPECT_EQ(image.at(60, 50), r.style().background);
-    EXPECT_EQ(image.at(100, 90), r.style().background);
+    EXPECT_EQ(image.at(100, 10), r.style().background);
 }
 
 TEST(Rasterizer, GeometryBehindTheEyeIsClippedNotSmeared) {
@@ -132,12 +133,108 @@ TEST(Rasterizer, GeometryBehindTheEyeIsClippedNotSmeared) {
     EXPECT_EQ(image.at(100, 55), grey);  // about 36 units ahead
 }
 
-TEST(Rasterizer, SharedEdgesLeaveNoGapsAndNoBackgroundShowsThrough) {
+TEST(Rasterizer, PicturesAreLeftHanded) {
+    // Looking along +Z with +Y up, +X is on the right.
     Rasterizer r;
-    // A square split along its diagonal, filling the whole picture.
-    const std::vector<WorldTriangle> s = square(0, 0, 0, 10, red);
-    const Image image = r.render(s, front, lens_36, towards_the_scene, width, height);
-    EXPECT_EQ(extent_of(image, red).count, width * height);
+    const CameraPose from_minus_z{{0, 0, -10}, {0, 0, 0}, {0, 1, 0}};
+    const Image image = r.render(square(2, 0, 0, 0.5, red), from_minus_z, lens_36, {0, 0, 1}, width, height);
+    EXPECT_EQ(image.at(140, 50), red);
+    EXPECT_EQ(image.at(60, 50), r.style().background);
+}
+
+// A quad filling a square picture, split along a diagonal that runs through
+// (or within rounding of) pixel centres, seen straight on and turned.
+TEST(Rasterizer, QuadSplitInTwoCoversEveryPixelExactlyOnce) {
+    Rasterizer r;
+    const Vec3d a{-4.95, -4.95, 0}, b{4.95, -4.95, 0}, c{4.95, 4.95, 0}, d{-4.95, 4.95, 0};
+    const std::vector<WorldTriangle> first{{a, b, c, red}}, second{{a, c, d, green}};
+    const CameraPose poses[] = {
+        {{0, 0, 7}, {0, 0, 0}, {0, 1, 0}},           {{0, 0, 9.8}, {0, 0, 0}, {0, 1, 0}},
+        {{0.3, 0.1, 6}, {0, 0, 0}, {0.3, 1, 0}},     {{-0.9, 0.5, 5}, {0.2, 0, 0}, {0.9, 0.4, 0}},
+    };
+    for (const CameraPose& pose : poses) {
+        const Image one = r.render(first, pose, lens_36, towards_the_scene, 100, 100);
+        const Image other = r.render(second, pose, lens_36, towards_the_scene, 100, 100);
+        int gaps = 0, twice = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const bool in_one = one.at(x, y) != r.style().background;
+                const bool in_other = other.at(x, y) != r.style().background;
+                gaps += !in_one && !in_other;
+                twice += in_one && in_other;
+            }
+        EXPECT_EQ(gaps, 0) << "eye z " << pose.eye.z;
+        EXPECT_EQ(twice, 0) << "eye z " << pose.eye.z;
+    }
+}
+
+// Background pixels that cannot reach the picture's border through background.
+int holes(const Image& image, Rgb background) {
+    std::vector<char> reached(static_cast<std::size_t>(image.width * image.height), 0);
+    std::vector<std::pair<int, int>> stack;
+    auto visit = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+        char& seen = reached[static_cast<std::size_t>(y * image.width + x)];
+        if (seen || image.at(x, y) != background) return;
+        seen = 1;
+        stack.emplace_back(x, y);
+    };
+    for (int x = 0; x < image.width; ++x) visit(x, 0), visit(x, image.height - 1);
+    for (int y = 0; y < image.height; ++y) visit(0, y), visit(image.width - 1, y);
+    while (!stack.empty()) {
+        const auto [x, y] = stack.back();
+        stack.pop_back();
+        visit(x + 1, y), visit(x - 1, y), visit(x, y + 1), visit(x, y - 1);
+    }
+    int count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) count += image.at(x, y) == background && !reached[static_cast<std::size_t>(y * image.width + x)];
+    return count;
+}
+
+// Only the faces turned towards the camera are drawn, so a pixel that falls
+// between them shows the background instead of a face behind.
+TEST(Rasterizer, ClosedSolidsShowNoBackgroundInsideTheirOutline) {
+    Rasterizer r;
+    Mesh sphere, pyramid, box;
+    add_sphere(sphere, {-1.2, 0, 0}, 1.0, 3, red, green);
+    add_pyramid(pyramid, {1.2, -0.8, 0}, 0.9, 1.8, red, green);  // four faces meet at the apex (1.2, 1, 0)
+    add_box(box, {0.4, -1.6, -0.8}, {2.0, -0.8, 0.8}, green);
+    std::vector<CameraPose> views;
+    for (int view = 0; view < 24; ++view) {
+        const double az = view * 0.2618, el = (view % 5 - 2) * 0.6;
+        views.push_back(CameraPose::looking_at(
+            Vec3d{std::cos(el) * std::sin(az), std::sin(el), std::cos(el) * std::cos(az)} * 9.0, {0, -0.3, 0}));
+    }
+    // Straight above the apex, which lands on the centre of the middle pixel.
+    for (double height : {5.0, 6.0, 7.3, 9.0}) views.push_back({{1.2, 1.0 + height, 0}, {1.2, 1.0, 0}, {0, 0, 1}});
+    for (const CameraPose& pose : views)
+        for (const Mesh* solid : {&sphere, &pyramid, &box}) {
+            std::vector<WorldTriangle> facing;
+            for (const Mesh::Face& f : solid->faces) {
+                const WorldTriangle t{solid->vertices[static_cast<std::size_t>(f.a)],
+                                      solid->vertices[static_cast<std::size_t>(f.b)],
+                                      solid->vertices[static_cast<std::size_t>(f.c)], f.colour};
+                if (dot(cross(t.b - t.a, t.c - t.a), pose.eye - t.a) > 0) facing.push_back(t);
+            }
+            EXPECT_EQ(holes(r.render(facing, pose, lens_36, {0, -1, 0}, 161, 121), r.style().background), 0)
+                << solid->faces.size() << " faces from " << pose.eye.x << "," << pose.eye.y << "," << pose.eye.z;
+        }
+}
+
+TEST(Rasterizer, AntialiasingAveragesSamplesAndKeepsFlatAreas) {
+    RenderStyle style;
+    style.samples_per_side = 3;
+    Rasterizer smooth(style), hard;
+    // A square from x = -29/60 to 31/60: seen from +Z (-X on the right) its
+    // right edge crosses pixel column 109 two thirds of the way in.
+    const std::vector<WorldTriangle> t = square(1.0 / 60, 0, 0, 0.5, red);
+    const Image soft = smooth.render(t, front, lens_36, towards_the_scene, width, height);
+    EXPECT_EQ(soft.at(100, 50), hard.render(t, front, lens_36, towards_the_scene, width, height).at(100, 50));
+    const Rgb edge = soft.at(109, 50), bg = smooth.style().background;
+    // Two of three sample columns are red: (2 * 200 + 38) / 3 = 146.
+    EXPECT_EQ(edge.r, (2 * red.r + bg.r + 1) / 3);
+    EXPECT_EQ(edge.b, (2 * red.b + bg.b + 1) / 3);
 }
 
 }  // namespace

@@ -65,15 +65,16 @@ TEST(SceneParts, MadePartTurnsTheGeometryButNotTheCameras) {
     expect_near(scene.camera_objects().front().pose.eye, {0, 5, 0});
 }
 
-TEST(SceneParts, TransformsComposeInTheOrderApplied) {
+TEST(SceneParts, EachTransformActsInThePartsOwnFrame) {
     Scene scene;
     Mesh mesh;
     mesh.add_triangle({1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {});
     const int part = scene.add_part("P", mesh);
     const std::uint64_t serial = scene.parts()[static_cast<std::size_t>(part)].serial;
-    scene.transform_part(serial, quarter_turn_about_z());  // (1,0,0) -> (0,1,0)
-    scene.transform_part(serial, translation(5, 0, 0));    // then -> (5,1,0)
-    expect_near(scene.world_triangles().front().a, {5, 1, 0});
+    scene.transform_part(serial, quarter_turn_about_z());
+    // The later move acts before the earlier turn: (1,0,0) -> (6,0,0) -> (0,6,0).
+    scene.transform_part(serial, translation(5, 0, 0));
+    expect_near(scene.world_triangles().front().a, {0, 6, 0});
 }
 
 TEST(SceneParts, FindsTheNewestOfANameAndKnowsItsKind) {
@@ -90,13 +91,13 @@ TEST(SceneParts, FindsTheNewestOfANameAndKnowsItsKind) {
 TEST(SceneCameras, TransformMovesEyeTargetAndUp) {
     Scene scene;
     const std::uint64_t serial = scene.create_camera_object("C", {0, 10, 0}, {0, 0, 0});
-    // Overhead: the picture's up is -Z.
-    expect_near(scene.camera_objects().front().pose.up, {0, 0, -1});
+    // Overhead: the picture's up is +Z.
+    expect_near(scene.camera_objects().front().pose.up, {0, 0, 1});
     scene.transform_camera_object(serial, quarter_turn_about_z());
     const CameraPose& pose = scene.camera_objects().front().pose;
     expect_near(pose.eye, {-10, 0, 0});
     expect_near(pose.target, {0, 0, 0});
-    expect_near(pose.up, {0, 0, -1});
+    expect_near(pose.up, {0, 0, 1});
 }
 
 TEST(SceneCameras, SlightlyTurnedOverheadCamerasKeepThePictureOrientation) {
@@ -113,7 +114,7 @@ TEST(SceneCameras, SlightlyTurnedOverheadCamerasKeepThePictureOrientation) {
         scene.transform_camera_object(serial, turn);
         const CameraBasis basis = camera_basis(scene.camera_objects().front().pose);
         EXPECT_GT(basis.right.x, 0.99) << degrees;  // +X still to the right
-        expect_near(basis.up, {0, 0, -1}, 1e-9);    // -Z still up
+        expect_near(basis.up, {0, 0, 1}, 1e-9);     // +Z still up
     }
 }
 
@@ -135,11 +136,12 @@ Vec3d apply(const Mat4& m, Vec3d v) {
 }
 
 TEST(OrientationMatrix, CameraInFrontMapsToOverheadCamera) {
-    // A camera on +Z looking at the origin: its up (+Y) becomes the overhead
-    // picture's up (-Z), and the way back to its eye (+Z) becomes +Y.
+    // A camera on +Z looking at the origin has -X on its right: that becomes
+    // the overhead picture's right (+X), its up (+Y) the overhead up (+Z), and
+    // the way back to its eye (+Z) becomes +Y.
     const Mat4 m = orientation_matrix({0, 0, 1}, {0, 1, 0});
-    expect_near(apply(m, {1, 0, 0}), {1, 0, 0}, 1e-6);
-    expect_near(apply(m, {0, 1, 0}), {0, 0, -1}, 1e-6);
+    expect_near(apply(m, {-1, 0, 0}), {1, 0, 0}, 1e-6);
+    expect_near(apply(m, {0, 1, 0}), {0, 0, 1}, 1e-6);
     expect_near(apply(m, {0, 0, 1}), {0, 1, 0}, 1e-6);
     EXPECT_EQ(m.m[3][3], 1.0f);
     EXPECT_EQ(m.m[3][0], 0.0f);
@@ -148,12 +150,12 @@ TEST(OrientationMatrix, CameraInFrontMapsToOverheadCamera) {
 TEST(OrientationMatrix, CornerCameraKeepsRightUpAndBack) {
     const double s = 1 / std::sqrt(3.0), h = 1 / std::sqrt(2.0);
     const Vec3d back{s, s, s};
-    const Vec3d right{h, 0, -h};               // horizontal, to the right seen from (1, 1, 1)
-    const Vec3d up = cross(right, -back);      // completes the picture's frame
+    const Vec3d right{-h, 0, h};               // horizontal, to the right seen from (1, 1, 1)
+    const Vec3d up = cross(-back, right);      // completes the picture's frame
     const Mat4 m = orientation_matrix({1, 1, 1}, {0, 1, 0});
     expect_near(apply(m, back), {0, 1, 0}, 1e-6);
     expect_near(apply(m, right), {1, 0, 0}, 1e-6);
-    expect_near(apply(m, up), {0, 0, -1}, 1e-6);
+    expect_near(apply(m, up), {0, 0, 1}, 1e-6);
 }
 
 TEST(OrientationMatrix, DegenerateDirectionsGiveSaneRotations) {
