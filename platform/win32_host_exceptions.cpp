@@ -25,7 +25,8 @@ constexpr std::uint32_t has_virtual_base = 4;
 
 using thiscall_destructor = void(__attribute__((thiscall)) *)(void* object);
 using thiscall_copy = void(__attribute__((thiscall)) *)(void* object, const void* source);
-using thiscall_virtual_base_copy = void(__attribute__((thiscall)) *)(void* object, const void* source, int most_derived);
+using thiscall_virtual_base_copy = void(__attribute__((thiscall)) *)(void* object, const void* source,
+                                                                     int most_derived);
 
 struct seh_record {
     seh_record* next;
@@ -134,7 +135,8 @@ const void* host_type_info_table() {
                                            "msvcr90.dll",      "msvcr80.dll",  "msvcr71.dll",  "msvcrt.dll"};
     for (const char* runtime : runtimes)
         if (HMODULE module = GetModuleHandleA(runtime))
-            if (FARPROC table = GetProcAddress(module, "??_7type_info@@6B@")) return reinterpret_cast<const void*>(table);
+            if (FARPROC table = GetProcAddress(module, "??_7type_info@@6B@"))
+                return reinterpret_cast<const void*>(table);
     return nullptr;
 }
 

@@ -46,7 +46,9 @@ void run(void* object, std::int32_t operation, const engine_arguments& a, engine
     case engine_scene_get_light: r.object = as<host_scene>(object)->get_light(reserved); return;
     case engine_scene_restore_active_object: as<host_scene>(object)->restore_active_object(reserved); return;
     case engine_scene_update: as<host_scene>(object)->update(reserved); return;
-    case engine_scene_prepare_active_object: as<host_scene>(object)->prepare_active_object(w[0], w[1], reserved); return;
+    case engine_scene_prepare_active_object:
+        as<host_scene>(object)->prepare_active_object(w[0], w[1], reserved);
+        return;
     case engine_scene_select_object: as<host_scene>(object)->select_object(a.texts[0], reserved); return;
     case engine_scene_begin_preparation: as<host_scene>(object)->begin_preparation(reserved); return;
     case engine_scene_end_restoration: as<host_scene>(object)->end_restoration(reserved); return;
@@ -54,8 +56,8 @@ void run(void* object, std::int32_t operation, const engine_arguments& a, engine
     case engine_scene_find_object: r.object = as<host_scene>(object)->find_object(a.texts[0], reserved); return;
     case engine_scene_make_part: as<host_scene>(object)->make_part(a.texts[0], reserved); return;
     case engine_scene_create_camera_object:
-        r.object = as<host_scene>(object)->create_camera_object(vec3(a.vectors[0]), vec3(a.vectors[1]), a.texts[0],
-                                                                reserved);
+        r.object =
+            as<host_scene>(object)->create_camera_object(vec3(a.vectors[0]), vec3(a.vectors[1]), a.texts[0], reserved);
         return;
     case engine_scene_camera_object_count:
         r.word = as<host_scene>(object)->camera_object_count(w[0], w[1], w[2], reserved);

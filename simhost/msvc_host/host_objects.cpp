@@ -108,7 +108,9 @@ private:
         void* engine;
         void* object;
     };
-    unsigned hash(void* engine) const { return (reinterpret_cast<unsigned>(engine) >> 3) * 2654435761u & (capacity_ - 1); }
+    unsigned hash(void* engine) const {
+        return (reinterpret_cast<unsigned>(engine) >> 3) * 2654435761u & (capacity_ - 1);
+    }
     void grow() {
         slot* old = slots_;
         const unsigned old_capacity = capacity_;
@@ -264,7 +266,9 @@ public:
 class camera_object final : public engine_object<host_camera> {
 public:
     using engine_object::engine_object;
-    vec3 eye_point(int zero, int reserved) override { return point(engine_camera_eye_point, "camera.eye_point", zero, reserved); }
+    vec3 eye_point(int zero, int reserved) override {
+        return point(engine_camera_eye_point, "camera.eye_point", zero, reserved);
+    }
     vec3 target_point(int zero, int reserved) override {
         return point(engine_camera_target_point, "camera.target_point", zero, reserved);
     }
@@ -391,8 +395,7 @@ public:
         engine_arguments a = with_reserved(reserved);
         a.texts[0] = title;
         a.words[0] = zero;
-        return host_object<progress_object>(run(engine_scene_create_progress, "scene.create_progress", a).object,
-                                            true);
+        return host_object<progress_object>(run(engine_scene_create_progress, "scene.create_progress", a).object, true);
     }
     void orientation_matrix(const vec3& direction, const vec3& up, mat4* out, int reserved) override {
         engine_arguments a = with_reserved(reserved);
@@ -406,8 +409,8 @@ public:
             run(engine_scene_get_renderer, "scene.get_renderer", with_reserved(reserved)).object, true);
     }
     host_camera* get_camera(int reserved) override {
-        return host_object<camera_object>(run(engine_scene_get_camera, "scene.get_camera", with_reserved(reserved)).object,
-                                          true);
+        return host_object<camera_object>(
+            run(engine_scene_get_camera, "scene.get_camera", with_reserved(reserved)).object, true);
     }
     host_light* get_light(int reserved) override {
         return host_object<light_object>(run(engine_scene_get_light, "scene.get_light", with_reserved(reserved)).object,
@@ -423,7 +426,9 @@ public:
         a.words[1] = zero2;
         run(engine_scene_prepare_active_object, "scene.prepare_active_object", a);
     }
-    void select_object(const char* name, int reserved) override { named(engine_scene_select_object, "scene.select_object", name, reserved); }
+    void select_object(const char* name, int reserved) override {
+        named(engine_scene_select_object, "scene.select_object", name, reserved);
+    }
     void begin_preparation(int reserved) override {
         run(engine_scene_begin_preparation, "scene.begin_preparation", with_reserved(reserved));
     }
@@ -434,9 +439,12 @@ public:
         run(engine_scene_end_preparation, "scene.end_preparation", with_reserved(reserved));
     }
     host_part* find_object(const char* name, int reserved) override {
-        return host_object<part_object>(named(engine_scene_find_object, "scene.find_object", name, reserved).object, false);
+        return host_object<part_object>(named(engine_scene_find_object, "scene.find_object", name, reserved).object,
+                                        false);
     }
-    void make_part(const char* name, int reserved) override { named(engine_scene_make_part, "scene.make_part", name, reserved); }
+    void make_part(const char* name, int reserved) override {
+        named(engine_scene_make_part, "scene.make_part", name, reserved);
+    }
     host_part* create_camera_object(const vec3& eye, const vec3& target, const char* name, int reserved) override {
         engine_arguments a = with_reserved(reserved);
         put(a.vectors[0], eye);

@@ -28,20 +28,23 @@ void* export_named(void* module, const char* name, const char* path, char* messa
 
 void* create_component(void* module, const char* path, engine_plugin_description* d, char* message, int32_t size) {
     message[0] = '\0';
-    const auto has_interface = reinterpret_cast<has_interface_fn>(export_named(module, "has_interface", path, message, size));
+    const auto has_interface =
+        reinterpret_cast<has_interface_fn>(export_named(module, "has_interface", path, message, size));
     const auto get_name = reinterpret_cast<get_name_fn>(export_named(module, "get_name", path, message, size));
     const auto get_interface_version =
         reinterpret_cast<get_interface_version_fn>(export_named(module, "get_interface_version", path, message, size));
     const auto create_interface =
         reinterpret_cast<create_interface_fn>(export_named(module, "create_interface", path, message, size));
     const auto get_id = reinterpret_cast<get_id_fn>(export_named(module, "get_id", path, message, size));
-    const auto get_exception = reinterpret_cast<get_exception_fn>(export_named(module, "_get_exception@8", path, message, size));
+    const auto get_exception =
+        reinterpret_cast<get_exception_fn>(export_named(module, "_get_exception@8", path, message, size));
     const auto get_info = reinterpret_cast<get_info_fn>(export_named(module, "_get_info@12", path, message, size));
     const auto get_text_encoding =
         reinterpret_cast<get_text_encoding_fn>(export_named(module, "_get_text_encoding@8", path, message, size));
     const auto has_separate_interfaces = reinterpret_cast<has_separate_interfaces_fn>(
         export_named(module, "_has_separate_interfaces@4", path, message, size));
-    const auto is_resident = reinterpret_cast<is_resident_fn>(export_named(module, "_is_resident@12", path, message, size));
+    const auto is_resident =
+        reinterpret_cast<is_resident_fn>(export_named(module, "_is_resident@12", path, message, size));
     if (message[0]) return nullptr;
 
     d->components = has_interface(&plugin_interface_id, 0);
@@ -98,6 +101,8 @@ void invoke_component(void* component, void* engine_scene, engine_invoke_report*
     report->references_held = references_held();
 }
 
-int32_t release_component(void* component) { return static_cast<int>(static_cast<plugin_component*>(component)->Release()); }
+int32_t release_component(void* component) {
+    return static_cast<int>(static_cast<plugin_component*>(component)->Release());
+}
 
 }  // namespace msvc_host

@@ -94,7 +94,8 @@ int program_main(int argc, char** argv) {
         as_anything += by_all;
     }
     check(unwound == 2 * count, "every throw destroyed the host frame's object", unwound);
-    fprintf(standard_error(), "own operations %d to %d: %d of %d caught as int 0, %d by catch (...), %d frames unwound\n",
+    fprintf(standard_error(),
+            "own operations %d to %d: %d of %d caught as int 0, %d by catch (...), %d frames unwound\n",
             first_throwing_operation, last_throwing_operation, as_int, count, as_anything, unwound);
 
     // Still in order after 222 exceptions: the last reference frees the component.
