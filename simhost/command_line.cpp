@@ -43,7 +43,7 @@ ImageSize frame_size(const std::string& text) {
 
 bool takes_value(const std::string& flag) {
     for (const char* f : {"--columns", "--rows", "--method", "--parallax", "--out", "--model", "--size", "--codec",
-                          "--plugin", "--abort-at", "--antialias"})
+                          "--plugin", "--abort-at", "--antialias", "--web", "--sheet"})
         if (flag == f) return true;
     return false;
 }
@@ -95,6 +95,10 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
         } else if (flag == "--trace") c.trace = true;
         else if (flag == "--plugin") c.plugin = *value;
         else if (flag == "--abort-at") c.abort_at = whole_number(flag, *value, 1, 1 << 30);
+        else if (flag == "--web" || flag == "--sheet") {
+            if (value->empty()) throw usage_error(flag + " needs a file name.");
+            (flag == "--web" ? c.web : c.sheet) = *value;
+        }
         else throw usage_error("Unknown option " + flag + "; see orbivane-host --help for the list.");
     }
     if (!c.help && c.out.empty()) throw usage_error("No output file given; name it with --out FILE.mov.");
@@ -143,6 +147,9 @@ Output and scene:
                        1 renders one sample per pixel, hard-edged
   --codec jpeg|raw     frame compression: Photo-JPEG or uncompressed RGB (jpeg
                        where this build can encode it, else raw)
+  --web PAGE.html      also write a web page that shows the object (as
+                       orbivane-object web does); a bare name goes beside the movie
+  --sheet SHEET.png    also write a contact sheet of the views (orbivane-object sheet)
 
 Running:
   --plugin PATH        the plug-in library (default: PLUGIN_DEFAULT)

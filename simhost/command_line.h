@@ -29,6 +29,8 @@ struct HostCommandLine {
     bool trace = false;
     std::optional<std::string> plugin;
     int abort_at = 0;
+    // Written after the capture; a name without a folder goes beside the movie.
+    std::optional<std::string> web, sheet;
 };
 
 // Ranges the command accepts.

@@ -8,6 +8,7 @@
 #include "simhost/command_line.h"
 #include "simhost/cp932_text.h"
 #include "simhost/demo_scene.h"
+#include "simhost/object_views.h"
 #include "simhost/session.h"
 #if SIMHOST_WITH_OBJ
 #include "simhost/obj_model.h"
@@ -71,6 +72,13 @@ int run(const HostCommandLine& c) {
     check_output_path(absolute_path(c.out));
     const std::string out = absolute_path(with_extension(c.out));
     check_output_path(out);
+    ObjectViewRequest views;
+    if (c.web) views.web = beside_movie(out, *c.web);
+    if (c.sheet) views.sheet = beside_movie(out, *c.sheet);
+    if ((views.web || views.sheet) && !object_views_available())
+        throw usage_error("This build cannot write web pages or contact sheets.");
+    for (const auto& extra : {views.web, views.sheet})
+        if (extra) check_output_path(*extra);
 
     SessionOptions options;
     if (c.model) {
@@ -150,6 +158,14 @@ int run(const HostCommandLine& c) {
                 stopped ? "Stopped early; wrote the rows completed to" : "Wrote", out.c_str(), columns, rows,
                 rows * columns, frame.width, frame.height, megabytes(file_size(out).value_or(0)).c_str(),
                 result.seconds);
+    const DialogItem* stereo_item = session.dialogs().back().item_with_id(DialogAnswers::stereo_id);
+    const DialogItem* method_item = session.dialogs().back().item_with_id(DialogAnswers::method_id);
+    views.stereo = stereo_item && stereo_item->value != 0;
+    views.cross = method_item && method_item->value == 1;
+    if (std::string problem; !write_object_views(out, views, problem)) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return exit_failed;
+    }
     return stopped ? exit_stopped : exit_done;
 }
 

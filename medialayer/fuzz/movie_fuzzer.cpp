@@ -1,6 +1,6 @@
-// libFuzzer target: any bytes opened as a movie file. Every sample is read
-// back, and a movie that loads is flattened, so the parser, the sample reader
-// and the flatten layout all meet hostile input.
+// libFuzzer target: any bytes opened as a movie file. The atom layout is
+// listed, every sample is read back, and a movie that loads is flattened, so
+// the parsers, the sample reader and the flatten layout all meet hostile input.
 #include <unistd.h>
 
 #include <cstdint>
@@ -39,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string path = next_path("in");
     if (!write_file(path, data, size)) return 0;
 
+    std::vector<medialayer::AtomLayout> atoms;
+    medialayer::read_atom_layout(path, atoms);
     std::unique_ptr<medialayer::MovieReader> reader;
     if (medialayer::MovieReader::open(path, reader) == 0) {
         std::uint64_t total = 0;

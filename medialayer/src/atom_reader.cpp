@@ -19,7 +19,7 @@ OSErr split_atoms(const std::uint8_t* data, std::size_t size, std::vector<AtomSp
             atom_size = size - pos;
         }
         if (atom_size < header || atom_size > size - pos) return invalidMovie;
-        out.push_back({type, data + pos + header, std::size_t(atom_size) - header});
+        out.push_back({type, data + pos + header, std::size_t(atom_size) - header, std::uint8_t(header)});
         pos += std::size_t(atom_size);
     }
     return noErr;

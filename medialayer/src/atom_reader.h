@@ -14,6 +14,7 @@ struct AtomSpan {
     OSType type = 0;
     const std::uint8_t* payload = nullptr;
     std::size_t size = 0;  // payload bytes, header excluded
+    std::uint8_t header_size = 8;  // 8, or 16 with a 64-bit size
 };
 
 // Splits a container's payload into child atoms: 32-bit sizes, 64-bit sizes

@@ -16,8 +16,6 @@
 namespace medialayer {
 namespace {
 
-// A movie atom larger than this is refused rather than read into memory.
-constexpr std::uint64_t max_movie_atom = 256u << 20;
 // More samples than this in one track is refused (days of video at any frame rate).
 constexpr std::uint64_t max_samples = 1u << 24;
 
@@ -278,7 +276,7 @@ OSErr load_movie_file(const std::string& path, MovieModel& out) {
         if (atom.type != fourcc("moov")) continue;
         if (atom.size > file_size - atom.offset) return invalidMovie;  // truncated
         std::uint64_t payload = atom.size - atom.header_size;
-        if (payload > max_movie_atom) return memFullErr;
+        if (payload > max_movie_atom_bytes) return memFullErr;
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(payload));
         if (OSErr err = file.read_at(atom.offset + atom.header_size, bytes.data(), bytes.size()))
             return err == eofErr ? invalidMovie : err;

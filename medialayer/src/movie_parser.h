@@ -9,6 +9,9 @@
 
 namespace medialayer {
 
+// A movie atom larger than this is refused rather than read into memory.
+constexpr std::uint64_t max_movie_atom_bytes = 256u << 20;
+
 // `data` is the payload of a 'moov' atom; `path` the file it came from, where
 // self data references point.
 OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::string& path, MovieModel& out);

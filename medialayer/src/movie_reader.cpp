@@ -18,6 +18,7 @@ TrackInfo describe(const TrackModel& track, const std::string& movie_path) {
     for (const auto& d : media.descriptions)
         info.descriptions.push_back({d.format, d.width, d.height, std::uint16_t(d.depth), d.compressor_name});
     std::string own = normalized_path(movie_path);
+    for (const auto& s : media.samples) info.sample_bytes += s.size;
     for (const auto& s : media.samples) {
         const DataRef& ref = media.data_refs[s.data_ref_index - 1];
         if (normalized_path(ref.path) != own) {

@@ -175,7 +175,8 @@ TEST_F(HostileInput, MissingAndEmptyFiles) {
     EXPECT_EQ(load({0, 0, 0, 1, 'm', 'o', 'o', 'v'}), invalidMovie);
 }
 
-TEST_F(HostileInput, DeeplyNestedAtomsAreRefused) {
+// A movie atom holding 20000 containers, each inside the one before.
+std::vector<std::uint8_t> deeply_nested_movie() {
     std::vector<std::uint8_t> nested;
     const std::size_t depth = 20000;
     for (std::size_t i = 0; i < depth; ++i) {
@@ -184,7 +185,22 @@ TEST_F(HostileInput, DeeplyNestedAtomsAreRefused) {
         for (int k = 0; k < 4; ++k) nested.push_back(std::uint8_t(size >> (24 - 8 * k)));
         nested.insert(nested.end(), type, type + 4);
     }
-    EXPECT_EQ(load(nested), invalidMovie);
+    return nested;
+}
+
+TEST_F(HostileInput, DeeplyNestedAtomsAreRefused) { EXPECT_EQ(load(deeply_nested_movie()), invalidMovie); }
+
+TEST_F(HostileInput, TheAtomLayoutStopsAtItsDepthLimitAndRefusesOversizedChildren) {
+    std::vector<AtomLayout> atoms;
+    write_bytes(dir.file("nested.mov"), deeply_nested_movie());
+    EXPECT_EQ(read_atom_layout(dir.file("nested.mov"), atoms), noErr);
+    ASSERT_EQ(atoms.size(), 17u);  // the movie atom and 16 levels inside it
+    EXPECT_EQ(atoms.back().depth, 16u);
+    EXPECT_EQ(atoms.back().offset, 16u * 8);
+    auto bytes = good;
+    damages[1].apply(bytes);  // a child runs past its parent
+    write_bytes(dir.file("oversized.mov"), bytes);
+    EXPECT_EQ(read_atom_layout(dir.file("oversized.mov"), atoms), invalidMovie);
 }
 
 TEST_F(HostileInput, RandomDamageInTheMovieAtomNeverEscapes) {

@@ -50,6 +50,7 @@ struct TrackInfo {
     std::int32_t time_scale = 0;
     std::int64_t duration = 0;     // in the media's time scale
     std::uint32_t sample_count = 0;
+    std::uint64_t sample_bytes = 0;  // all samples together
     std::vector<SampleDescription> descriptions;
     bool self_contained = true;    // every data reference resolves to the movie's own file
 };
@@ -58,6 +59,23 @@ struct UserDataItem {
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
 };
+
+// One atom as it sits in a movie file, for tools that show a file's layout.
+struct AtomLayout {
+    std::uint32_t type = 0;
+    std::uint64_t offset = 0;  // of the atom's header in the file
+    std::uint64_t size = 0;    // the whole atom as its size field says, header included
+    bool wide_size = false;    // stored with a 64-bit size field
+    bool truncated = false;    // runs past the end of the file (only a last top-level atom)
+    std::uint32_t depth = 0;   // 0 for top-level atoms
+};
+
+// The atoms of the file at `path` in file order: every top-level atom and,
+// inside the first movie atom, the containers QuickTime defines down to their
+// leaves (user data items included). The file is read as hostile input:
+// invalidMovie for a malformed atom header or a child larger than its parent,
+// memFullErr for a movie atom larger than the layer reads into memory.
+OSErr read_atom_layout(const std::string& path, std::vector<AtomLayout>& out);
 
 class MovieReader {
 public:

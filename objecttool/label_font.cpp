@@ -1,0 +1,49 @@
+#include "objecttool/label_font.h"
+
+#include <cstdint>
+
+namespace objecttool {
+
+namespace {
+
+struct Glyph {
+    char character;
+    std::uint8_t rows[7];  // bit 4 is the leftmost pixel
+};
+
+constexpr Glyph glyphs[] = {
+    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
+    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
+    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
+    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
+    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}}, {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}},
+    {'/', {0x01, 0x01, 0x02, 0x04, 0x08, 0x10, 0x10}}, {'\xB0', {0x0C, 0x12, 0x12, 0x0C, 0x00, 0x00, 0x00}},
+};
+
+const Glyph* glyph_for(char c) {
+    for (const Glyph& g : glyphs)
+        if (g.character == c) return &g;
+    return nullptr;
+}
+
+}  // namespace
+
+int text_width(const std::string& text) { return int(text.size()) * glyph_advance; }
+
+void draw_text(RgbImage& image, int x, int y, const std::string& text, const std::uint8_t (&colour)[3]) {
+    for (char c : text) {
+        if (const Glyph* g = glyph_for(c))
+            for (int row = 0; row < 7; ++row)
+                for (int col = 0; col < 5; ++col) {
+                    const int px = x + col, py = y + 1 + row;
+                    if (!(g->rows[row] & (0x10 >> col)) || px < 0 || py < 0 || px >= image.width || py >= image.height)
+                        continue;
+                    std::uint8_t* p = image.row(py) + std::size_t(px) * 3;
+                    p[0] = colour[0], p[1] = colour[1], p[2] = colour[2];
+                }
+        x += glyph_advance;
+    }
+}
+
+}  // namespace objecttool
