@@ -9,6 +9,7 @@
 #include "capture/progress.h"
 #include "capture/scene_rig.h"
 #include "geometry/geometry.h"
+#include "host/host_call.h"
 #include "host/host_ref.h"
 #include "objectmovie/write_object_movie.h"
 #include "platform/platform.h"
@@ -24,7 +25,8 @@ void rotate_container(const Vec3& axis, float degrees) {
     const Mat4 rotation =
         pivot_rotation(capture_settings.target, axis, static_cast<float>(degrees * degrees_to_radians));
     // Borrowed from the scene; should the part be missing, there is nothing to move.
-    if (host_part* container = current_scene->find_object(container_name, 0)) container->transform(rotation, 0);
+    host_part* container = host_call([] { return current_scene->find_object(container_name, 0); });
+    if (container) host_call([&] { container->transform(rotation, 0); });
 }
 
 // Renders the grid row by row, turning after every frame and tilting after
@@ -56,9 +58,10 @@ void capture(const char* temporary_path, const char* user_path) {
     host_ref<host_progress> progress;  // outlives the clean-up below, released before the dialog
     try {
         prepare_rig();
-        progress = host_ref<host_progress>(current_scene->create_progress(progress_title, 0, 0));
-        progress->set_range(0, settings.total_frames, 0);
-        progress->set_position(0, 0);
+        progress = host_ref<host_progress>(
+            host_call([] { return current_scene->create_progress(progress_title, 0, 0); }));
+        host_call([&] { progress->set_range(0, settings.total_frames, 0); });
+        host_call([&] { progress->set_position(0, 0); });
         begin_recording(temporary_path);
         settings.start_time = platform::current_platform().calendar_time();
 
@@ -95,10 +98,10 @@ void run_capture_command(host_scene* scene) {
     capture_settings.frames_done = 0;
     progress_window = nullptr;
 
-    host_ref<host_dialog> dialog(scene->create_dialog(0, 0, 0));
+    host_ref<host_dialog> dialog(host_call([&] { return scene->create_dialog(0, 0, 0); }));
     if (!dialog) return;
     const DialogItems items = build_parameter_dialog(*dialog.get());
-    if (!dialog->show_modal(0)) return;
+    if (!host_call([&] { return dialog->show_modal(0); })) return;
 
     // A grid that cannot be captured is refused before anything is asked or built.
     const DialogValues values = read_parameter_dialog(*dialog.get(), items);

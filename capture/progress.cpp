@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "capture/capture_settings.h"
+#include "host/host_call.h"
 #include "platform/platform.h"
 
 namespace {
@@ -38,7 +39,7 @@ void format_progress_text(char* text, std::int32_t frames_done, std::int32_t tot
 
 bool update_progress(host_progress& progress) {
     try {
-        progress.advance(1, 0);
+        host_call([&] { progress.advance(1, 0); });
         platform::Platform& os = platform::current_platform();
         const platform::window_handle window = find_progress_window(os);
         if (!window) return true;  // not shown yet; look again next frame

@@ -4,6 +4,7 @@
 #include "capture/capture_settings.h"
 #include "capture/capture_state.h"
 #include "geometry/geometry.h"
+#include "host/host_call.h"
 #include "host/host_ref.h"
 
 RigState rig_state;
@@ -17,16 +18,17 @@ constexpr std::int32_t rig_camera_mode = 2;
 
 
 void place_eye_camera(host_scene& scene, const char* name, const Vec3& eye, const Vec3& target, float degrees) {
-    host_part* part = scene.create_camera_object(eye, target, name, 0);  // borrowed: the scene owns it
+    // Borrowed: the scene owns it.
+    host_part* part = host_call([&] { return scene.create_camera_object(eye, target, name, 0); });
     const Mat4 offset = pivot_rotation(capture_settings.target, z_axis,
                                        static_cast<float>(degrees * degrees_to_radians));
-    if (part) part->transform(offset, 0);
+    if (part) host_call([&] { part->transform(offset, 0); });
 }
 
 void adopt_camera_settings(host_camera& camera, std::int32_t index, float setting) {
-    camera.set_current_index(index, 0);
-    camera.set_float_setting(0, setting, 0);
-    camera.set_mode_value(rig_camera_mode, 0);
+    host_call([&] { camera.set_current_index(index, 0); });
+    host_call([&] { camera.set_float_setting(0, setting, 0); });
+    host_call([&] { camera.set_mode_value(rig_camera_mode, 0); });
 }
 
 // Runs one clean-up step, keeping any failure of its own from hiding the
@@ -46,57 +48,58 @@ void prepare_rig() {
     CaptureSettings& settings = capture_settings;
     rig_changes = RigChanges{};
 
-    scene.begin_preparation(0);
+    host_call([&] { scene.begin_preparation(0); });
     rig_changes.preparation_open = true;
 
-    host_ref<host_camera> camera(scene.get_camera(0));
-    const Vec3 eye = camera->eye_point(0, 0);
-    const Vec3 target = camera->target_point(0, 0);
+    host_ref<host_camera> camera(host_call([&] { return scene.get_camera(0); }));
+    const Vec3 eye = host_call([&] { return camera->eye_point(0, 0); });
+    const Vec3 target = host_call([&] { return camera->target_point(0, 0); });
     settings.target = target;
-    const float camera_setting = camera->get_float_setting(0, 0);
+    const float camera_setting = host_call([&] { return camera->get_float_setting(0, 0); });
     const float reach = static_cast<float>(distance(eye.x, eye.y, eye.z, target.x, target.y, target.z));
 
     if (settings.light_follows) {
-        host_ref<host_light> light(scene.get_light(0));
-        rig_state.saved_light = rig_state.follow_light = light->get_vector(0, 0);
+        host_ref<host_light> light(host_call([&] { return scene.get_light(0); }));
+        rig_state.saved_light = rig_state.follow_light = host_call([&] { return light->get_vector(0, 0); });
         rig_changes.light_changed = true;
         // The rig films from +Y; turn the light so that it keeps its place relative to the view.
         const Vec3 view{eye.x - target.x, eye.y - target.y, eye.z - target.z};
         Mat4 orientation{};
-        scene.orientation_matrix(normalize(view), up, &orientation, 0);
+        const Vec3 direction = normalize(view);
+        host_call([&] { scene.orientation_matrix(direction, up, &orientation, 0); });
         rig_state.follow_light = transform_point(rig_state.follow_light, orientation);
-        light->set_vector(0, rig_state.follow_light, 0);
+        host_call([&] { light->set_vector(0, rig_state.follow_light, 0); });
     }
 
     float eye_offset = 0.0f;
     if (settings.stereo) eye_offset = settings.stereo_method == 0 ? settings.half_parallax : settings.half_parallax * -1.0f;
 
     const Vec3 rig_eye{target.x, target.y + reach, target.z};
-    scene.update(0);
+    host_call([&] { scene.update(0); });
     place_eye_camera(scene, left_camera_name, rig_eye, target, eye_offset);
     if (settings.stereo) {
-        scene.update(0);
+        host_call([&] { scene.update(0); });
         place_eye_camera(scene, right_camera_name, rig_eye, target, eye_offset * -1.0f);
     }
 
     const std::int32_t n = camera_list_size(scene, *camera.get());
-    rig_state.saved_camera_index = camera->current_index(0);
+    rig_state.saved_camera_index = host_call([&] { return camera->current_index(0); });
     rig_changes.camera_switched = true;
     adopt_camera_settings(*camera.get(), n - 1, camera_setting);
     if (settings.stereo) adopt_camera_settings(*camera.get(), n - 2, camera_setting);
-    camera->set_current_index(rig_state.saved_camera_index, 0);
+    host_call([&] { camera->set_current_index(rig_state.saved_camera_index, 0); });
 
-    scene.update(0);
-    scene.make_part(container_name, 0);
+    host_call([&] { scene.update(0); });
+    host_call([&] { scene.make_part(container_name, 0); });
     rig_changes.container_made = true;
     if (settings.stereo) {
-        scene.select_object(right_camera_name, 0);
-        scene.prepare_active_object(0, 0, 0);
+        host_call([&] { scene.select_object(right_camera_name, 0); });
+        host_call([&] { scene.prepare_active_object(0, 0, 0); });
     }
-    scene.select_object(left_camera_name, 0);
-    scene.prepare_active_object(0, 0, 0);
-    scene.select_object(container_name, 0);
-    scene.end_preparation(0);
+    host_call([&] { scene.select_object(left_camera_name, 0); });
+    host_call([&] { scene.prepare_active_object(0, 0, 0); });
+    host_call([&] { scene.select_object(container_name, 0); });
+    host_call([&] { scene.end_preparation(0); });
     rig_changes.preparation_open = false;
 
     settings.row_angle = 0.0f;
@@ -108,26 +111,26 @@ void restore_rig() {
     RigChanges& changes = rig_changes;
     // Each flag drops before its step, so a step that fails is not retried by the clean-up.
 
-    host_ref<host_renderer> renderer(scene.get_renderer(0));
+    host_ref<host_renderer> renderer(host_call([&] { return scene.get_renderer(0); }));
     changes.recording_open = false;
-    renderer->end_recording(0);
+    host_call([&] { renderer->end_recording(0); });
     changes.image_size_saved = false;
-    renderer->set_image_size(rig_state.frame_size, 0);
+    host_call([&] { renderer->set_image_size(rig_state.frame_size, 0); });
 
-    host_ref<host_camera> camera(scene.get_camera(0));
+    host_ref<host_camera> camera(host_call([&] { return scene.get_camera(0); }));
     changes.camera_switched = false;
-    camera->set_current_index(rig_state.saved_camera_index, 0);
+    host_call([&] { camera->set_current_index(rig_state.saved_camera_index, 0); });
 
     changes.light_changed = false;
     if (capture_settings.light_follows) {
-        host_ref<host_light> light(scene.get_light(0));
-        light->set_vector(0, rig_state.saved_light, 0);
+        host_ref<host_light> light(host_call([&] { return scene.get_light(0); }));
+        host_call([&] { light->set_vector(0, rig_state.saved_light, 0); });
     }
 
     changes.container_made = false;
-    scene.select_object(container_name, 0);
-    scene.restore_active_object(0);
-    scene.end_restoration(0);
+    host_call([&] { scene.select_object(container_name, 0); });
+    host_call([&] { scene.restore_active_object(0); });
+    host_call([&] { scene.end_restoration(0); });
 }
 
 void restore_rig_after_failure() noexcept {
@@ -137,34 +140,34 @@ void restore_rig_after_failure() noexcept {
 
     if (changes.preparation_open) attempt([&] {
         changes.preparation_open = false;
-        scene->end_preparation(0);
+        host_call([&] { scene->end_preparation(0); });
     });
     if (changes.recording_open) attempt([&] {
         changes.recording_open = false;
-        host_ref<host_renderer> renderer(scene->get_renderer(0));
-        renderer->end_recording(0);
+        host_ref<host_renderer> renderer(host_call([&] { return scene->get_renderer(0); }));
+        host_call([&] { renderer->end_recording(0); });
     });
     if (changes.image_size_saved) attempt([&] {
         changes.image_size_saved = false;
-        host_ref<host_renderer> renderer(scene->get_renderer(0));
-        renderer->set_image_size(rig_state.frame_size, 0);
+        host_ref<host_renderer> renderer(host_call([&] { return scene->get_renderer(0); }));
+        host_call([&] { renderer->set_image_size(rig_state.frame_size, 0); });
     });
     if (changes.camera_switched) attempt([&] {
         changes.camera_switched = false;
-        host_ref<host_camera> camera(scene->get_camera(0));
-        camera->set_current_index(rig_state.saved_camera_index, 0);
+        host_ref<host_camera> camera(host_call([&] { return scene->get_camera(0); }));
+        host_call([&] { camera->set_current_index(rig_state.saved_camera_index, 0); });
     });
     if (changes.light_changed) attempt([&] {
         changes.light_changed = false;
-        host_ref<host_light> light(scene->get_light(0));
-        light->set_vector(0, rig_state.saved_light, 0);
+        host_ref<host_light> light(host_call([&] { return scene->get_light(0); }));
+        host_call([&] { light->set_vector(0, rig_state.saved_light, 0); });
     });
     if (changes.container_made) {
         changes.container_made = false;
         attempt([&] {
-            scene->select_object(container_name, 0);
-            scene->restore_active_object(0);
+            host_call([&] { scene->select_object(container_name, 0); });
+            host_call([&] { scene->restore_active_object(0); });
         });
-        attempt([&] { scene->end_restoration(0); });
+        attempt([&] { host_call([&] { scene->end_restoration(0); }); });
     }
 }

@@ -6,6 +6,7 @@
 // trailing reserved word, always passed as 0. Objects returned by the get_ and
 // create_ operations carry a reference the caller must release (see
 // host_ref.h); find_object and create_camera_object return borrowed pointers.
+// The plug-in makes every call through host_call (host_call.h).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,19 @@
 #include "host/host_types.h"
 
 using host_reserved = std::int32_t;
+
+// The host's compiler (Microsoft's, on 32-bit Windows) returns a record from a
+// member function through a pointer the caller passes as the first stack
+// word, which the callee pops and hands back in eax; GCC would pass that
+// pointer in ecx instead of the object. So there each operation returning a
+// Vec3 or ImageSize is declared as the host's compiler builds it, an
+// operation_into taking the result pointer first, and the plug-in calls it
+// through an inline operation of the usual name that yields the record.
+#if defined(_WIN32) && defined(__i386__)
+#define ORB_HOST_RECORDS_THROUGH_POINTER 1
+#else
+#define ORB_HOST_RECORDS_THROUGH_POINTER 0
+#endif
 
 struct host_dialog;
 struct host_progress;
@@ -83,8 +97,21 @@ struct host_progress : IUnknown {
 };
 
 struct host_camera : IUnknown {
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+    virtual Vec3* eye_point_into(Vec3* result, std::int32_t zero, host_reserved) = 0;
+    virtual Vec3* target_point_into(Vec3* result, std::int32_t zero, host_reserved) = 0;
+    Vec3 eye_point(std::int32_t zero, host_reserved reserved) {
+        Vec3 point;
+        return *eye_point_into(&point, zero, reserved);
+    }
+    Vec3 target_point(std::int32_t zero, host_reserved reserved) {
+        Vec3 point;
+        return *target_point_into(&point, zero, reserved);
+    }
+#else
     virtual Vec3 eye_point(std::int32_t zero, host_reserved) = 0;
     virtual Vec3 target_point(std::int32_t zero, host_reserved) = 0;
+#endif
     virtual void set_float_setting(std::int32_t zero, float value, host_reserved) = 0;
     virtual float get_float_setting(std::int32_t zero, host_reserved) = 0;
     virtual void set_current_index(std::int32_t index, host_reserved) = 0;
@@ -96,7 +123,15 @@ struct host_camera : IUnknown {
 
 struct host_light : IUnknown {
     virtual void set_vector(std::int32_t zero, const Vec3& vector, host_reserved) = 0;
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+    virtual Vec3* get_vector_into(Vec3* result, std::int32_t zero, host_reserved) = 0;
+    Vec3 get_vector(std::int32_t zero, host_reserved reserved) {
+        Vec3 vector;
+        return *get_vector_into(&vector, zero, reserved);
+    }
+#else
     virtual Vec3 get_vector(std::int32_t zero, host_reserved) = 0;
+#endif
 };
 
 struct host_part : IUnknown {
@@ -109,7 +144,15 @@ struct host_renderer : IUnknown {
     virtual void append_frame(host_reserved) = 0;
     virtual void end_recording(host_reserved) = 0;
     virtual void set_image_size(ImageSize size, host_reserved) = 0;
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+    virtual ImageSize* get_image_size_into(ImageSize* result, host_reserved) = 0;
+    ImageSize get_image_size(host_reserved reserved) {
+        ImageSize size;
+        return *get_image_size_into(&size, reserved);
+    }
+#else
     virtual ImageSize get_image_size(host_reserved) = 0;
+#endif
     virtual host_image* current_image(host_reserved) = 0;
     // Makes the current image match the current image size.
     virtual void region(const ImageRect& rect, host_reserved) = 0;

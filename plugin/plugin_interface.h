@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "host/host_interface.h"
+#include "platform/host_exceptions.h"
 #include "plugin/plugin_identity.h"
 #include "plugin/unknown_interface.h"
 
@@ -17,9 +18,9 @@
 using plugin_word = std::int32_t;
 
 // Operations 90 to 200 have no neutral answer: they throw int 0, the exception
-// kind the host learns from the exception export.
+// kind the host learns from the exception export, as the host's compiler throws it.
 #define ORB_THROWING_OPERATION(n) \
-    virtual void operation_##n() { throw 0; }
+    virtual void operation_##n() { platform::throw_int_zero(); }
 #define ORB_TEN_THROWING_OPERATIONS(tens)                                                      \
     ORB_THROWING_OPERATION(tens##0) ORB_THROWING_OPERATION(tens##1) ORB_THROWING_OPERATION(tens##2) \
     ORB_THROWING_OPERATION(tens##3) ORB_THROWING_OPERATION(tens##4) ORB_THROWING_OPERATION(tens##5) \

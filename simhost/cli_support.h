@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+// The orbivane-host command (main.cpp); the program's entry calls it.
+int orbivane_host_main(int argc, char** argv);
+
 namespace simhost {
 
 // The first Ctrl-C (or SIGTERM, SIGHUP, the console closing) sets the flag, and

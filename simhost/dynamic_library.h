@@ -15,6 +15,8 @@ public:
 
     // Null when the library has no such entry.
     void* entry(const char* name) const;
+    // The loader's handle (HMODULE on Windows).
+    void* handle() const { return handle_; }
 
 private:
     void* handle_;

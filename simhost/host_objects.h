@@ -6,6 +6,15 @@
 
 #include "simhost/host_context.h"
 
+// Where the host's table holds the result-pointer forms of the operations that
+// return a Vec3 or ImageSize (host/host_interface.h), the objects implement
+// those forms by way of the value forms.
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+#define SIMHOST_RECORD_OVERRIDE
+#else
+#define SIMHOST_RECORD_OVERRIDE override
+#endif
+
 namespace simhost {
 
 class SceneObject final : public AuditedObject<host_scene> {
@@ -77,8 +86,18 @@ class CameraObject final : public AuditedObject<host_camera> {
 public:
     explicit CameraObject(HostContext& host) : AuditedObject(host, "camera", "scene.get_camera", 0) {}
 
-    Vec3 eye_point(std::int32_t zero, host_reserved) override;
-    Vec3 target_point(std::int32_t zero, host_reserved) override;
+    Vec3 eye_point(std::int32_t zero, host_reserved) SIMHOST_RECORD_OVERRIDE;
+    Vec3 target_point(std::int32_t zero, host_reserved) SIMHOST_RECORD_OVERRIDE;
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+    Vec3* eye_point_into(Vec3* result, std::int32_t zero, host_reserved reserved) override {
+        *result = eye_point(zero, reserved);
+        return result;
+    }
+    Vec3* target_point_into(Vec3* result, std::int32_t zero, host_reserved reserved) override {
+        *result = target_point(zero, reserved);
+        return result;
+    }
+#endif
     void set_float_setting(std::int32_t zero, float value, host_reserved) override;
     float get_float_setting(std::int32_t zero, host_reserved) override;
     void set_current_index(std::int32_t index, host_reserved) override;
@@ -95,7 +114,13 @@ public:
     explicit LightObject(HostContext& host) : AuditedObject(host, "light", "scene.get_light", 0) {}
 
     void set_vector(std::int32_t zero, const Vec3& vector, host_reserved) override;
-    Vec3 get_vector(std::int32_t zero, host_reserved) override;
+    Vec3 get_vector(std::int32_t zero, host_reserved) SIMHOST_RECORD_OVERRIDE;
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+    Vec3* get_vector_into(Vec3* result, std::int32_t zero, host_reserved reserved) override {
+        *result = get_vector(zero, reserved);
+        return result;
+    }
+#endif
 };
 
 // A scene object lent by name: the scene keeps its reference.
@@ -120,7 +145,13 @@ public:
     void append_frame(host_reserved) override;
     void end_recording(host_reserved) override;
     void set_image_size(ImageSize size, host_reserved) override;
-    ImageSize get_image_size(host_reserved) override;
+    ImageSize get_image_size(host_reserved) SIMHOST_RECORD_OVERRIDE;
+#if ORB_HOST_RECORDS_THROUGH_POINTER
+    ImageSize* get_image_size_into(ImageSize* result, host_reserved reserved) override {
+        *result = get_image_size(reserved);
+        return result;
+    }
+#endif
     host_image* current_image(host_reserved) override;
     void region(const ImageRect& rect, host_reserved) override;
 };

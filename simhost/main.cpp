@@ -241,7 +241,7 @@ int run(const HostCommandLine& c) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int orbivane_host_main(int argc, char** argv) {
     HostCommandLine command_line;
     try {
         command_line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));

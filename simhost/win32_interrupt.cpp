@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "simhost/cli_support.h"
-#include "simhost/win32_unwind_boundary.h"
 
 namespace simhost {
 
@@ -22,8 +21,6 @@ BOOL WINAPI on_console_event(DWORD event) {
 }  // namespace
 
 const std::atomic<bool>& install_interrupt_handler() {
-    // The stop reaches the plug-in as an exception thrown by the host.
-    prepare_exceptions_into_plugins();
     SetConsoleCtrlHandler(on_console_event, TRUE);
     return stop_requested;
 }

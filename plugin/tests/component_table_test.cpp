@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
+#include "int_thrown_at_host.h"
 #include "plugin/main_component.h"
 #include "vtable_slot.h"
 
@@ -38,7 +40,8 @@ observation observe(int own_index, R (plugin_interface::*operation)(Args...)) {
     main_component component;
     plugin_interface& object = component;
     char text[] = "host text";
-    try {
+    // Called as the host calls it, so that what it throws is caught as the host catches it.
+    const std::optional<int> thrown = int_thrown_at_host([&] {
         if constexpr (std::is_void_v<R>) {
             (object.*operation)(argument<Args>(text)...);
             seen.kind = answer::does_nothing;
@@ -51,9 +54,10 @@ observation observe(int own_index, R (plugin_interface::*operation)(Args...)) {
             seen.value = (object.*operation)(argument<Args>(text)...);
             seen.boolean = std::is_same_v<R, bool>;
         }
-    } catch (int thrown) {
+    });
+    if (thrown) {
         seen.kind = answer::throws;
-        seen.value = thrown;
+        seen.value = *thrown;
     }
     return seen;
 }

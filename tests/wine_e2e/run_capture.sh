@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Windows build end to end: orbivane-host.exe loads the real Orbivane.dll
-# under Wine, in a fresh prefix whose registry alone says where QuickTime.qts
-# is, runs a capture under a virtual display, and the movie it writes is
-# checked on Linux against the Linux build's movie of the same capture.
+# The Windows build end to end: orbivane-host.exe, whose host objects are
+# built in Microsoft's C++ ABI, runs the real Orbivane.dll under Wine, in a
+# fresh prefix whose registry alone says where QuickTime.qts is, under a
+# virtual display, and the movie it writes is checked on Linux against the
+# Linux build's movie of the same capture.
 #
 # Usage: run_capture.sh <case> <orbivane-host.exe> <Orbivane.dll> <QuickTime.qts> <work folder> [linux orbivane-host]
 #   default: the dialog's own grid, 24 x 13
@@ -22,6 +23,7 @@ if [ -z "$linux_host" ] || [ ! -x "$linux_host" ]; then
     exit 1
 fi
 source "$(dirname "$0")/movie_checks.sh"
+source "$(dirname "$0")/windows_host.sh"
 
 width=32 height=24
 case $case_name in
@@ -33,46 +35,9 @@ frames=$((columns * rows))
 frame_width=$width
 [ "$case_name" = stereo ] && frame_width=$((width * 2))
 
-# The program and the plug-in in one folder, QuickTime.qts in a folder of its
-# own that only the registry names: nothing is found by being beside anything.
 work=$work_root/$case_name
-rm -rf "$work"
-mkdir -p "$work/host" "$work/quicktime" "$work/out-windows" "$work/out-linux"
-cp "$host_exe" "$plugin_dll" "$work/host/"
-cp "$quicktime_qts" "$work/quicktime/"
-
-export WINEPREFIX=$work/prefix
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true' EXIT
-
-# Wine shows the Unix root as drive Z:.
-windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-key='HKLM\Software\Apple Computer, Inc.\QuickTime'
-
-echo "== fresh prefix $WINEPREFIX"
-timeout 300 wineboot --init >/dev/null 2>&1
-timeout 120 wine reg add "$key" /v QTSysDir /d "$(windows_path "$work/quicktime")" /f >/dev/null 2>&1
-timeout 120 wine reg query "$key" /v QTSysDir 2>/dev/null | tr -d '\r' | grep -F "$(windows_path "$work/quicktime")" >/dev/null ||
-    { fail "the registry value QTSysDir was not set"; exit 1; }
-# A desktop started without the virtual display would refuse our windows:
-# let this prefix's processes end before the display exists.
-timeout 120 wineserver -w
-
-# Runs the Windows host under a virtual display; its trace goes to $2.
-run_windows_host() {
-    local out=$1 trace=$2 status=0
-    shift 2
-    timeout 600 xvfb-run -a -n "$display" -s "-screen 0 800x600x24" \
-        wine "$work/host/orbivane-host.exe" --plugin "$(windows_path "$work/host/Orbivane.dll")" \
-        "$@" --codec raw --size "${width}x${height}" --out "$(windows_path "$out")" --trace \
-        >"$trace.stdout" 2>"$trace" || status=$?
-    # msvcrt writes text with CR LF line ends.
-    sed -i 's/\r$//' "$trace" "$trace.stdout"
-    timeout 120 wineserver -w || true
-    return "$status"
-}
+prepare_windows_host "$host_exe" "$plugin_dll" "$quicktime_qts" || exit 1
+mkdir -p "$work/out-windows" "$work/out-linux"
 
 echo "== Windows build: orbivane-host.exe ${flags[*]}"
 started=$(date +%s%N)
@@ -122,12 +87,12 @@ awk -v n="$frames" '
 # Nothing left behind: the frame movie, the intermediate and the host's working folders are gone.
 left=$(ls -A "$work/out-windows")
 [ "$left" = "$case_name.mov" ] || { fail "the output folder holds more than the movie: $left"; status=1; }
-left=$(find "$WINEPREFIX/drive_c/users" -ipath '*temp*' \( -name '*.mov*' -o -name 'orbivane-host-*' \) 2>/dev/null || true)
+left=$(temporary_leftovers)
 [ -z "$left" ] || { fail "temporary files left behind: $left"; status=1; }
 
 if [ "$case_name" = stereo ] && [ "$status" -eq 0 ]; then
     echo "== without the registry value: QuickTime.qts is not found, which the host says before rendering"
-    timeout 120 wine reg delete "$key" /v QTSysDir /f >/dev/null 2>&1
+    timeout 120 wine reg delete "$quicktime_key" /v QTSysDir /f >/dev/null 2>&1
     timeout 120 wineserver -w
     missing=0
     run_windows_host "$work/out-windows/unfound.mov" "$work/trace-unfound.txt" --columns 2 --rows 1 || missing=$?
