@@ -12,7 +12,7 @@
 #include "capture/tests/expected_calls.h"
 #include "geometry/geometry.h"
 #include "objectmovie/tests/delegating_platform.h"
-#include "simhost/orientation_matrix.h"
+#include "simhost/rendering/orientation_matrix.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "capture/tests/temp_dir.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/session.h"
 
 // What the command must leave as it found it.
 struct UserSetup {

@@ -4,8 +4,8 @@
 // user's eye distance.
 #pragma once
 
-#include "simhost/image.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/session.h"
+#include "simhost/rendering/image.h"
 
 struct ViewPlacement {
     double tilt_degrees = 0;       // about X, applied last

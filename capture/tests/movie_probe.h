@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "simhost/image.h"
+#include "simhost/rendering/image.h"
 
 // Frames ffprobe counts by decoding the video stream; -1 when it cannot read the file.
 int ffprobe_frame_count(const std::string& path);

@@ -14,7 +14,7 @@
 #include "capture/tests/capture_session.h"
 #include "capture/tests/expected_views.h"
 #include "capture/tests/movie_probe.h"
-#include "simhost/mesh_shapes.h"
+#include "simhost/rendering/mesh_shapes.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "simhost/demo_scene.h"
-#include "simhost/frame_codec.h"
-#include "simhost/rasterizer.h"
+#include "simhost/recording/frame_codec.h"
+#include "simhost/rendering/demo_scene.h"
+#include "simhost/rendering/rasterizer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "host/host_interface.h"
-#include "simhost/cli_support.h"
-#include "simhost/host_errors.h"
+#include "simhost/command_line/cli_support.h"
+#include "simhost/host_objects/host_errors.h"
 #include "simhost/msvc_host/engine_abi.h"
 #include "simhost/msvc_host/engine_driver.h"
 

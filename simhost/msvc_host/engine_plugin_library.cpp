@@ -1,13 +1,13 @@
 // PluginLibrary in the engine: the engine loads the library (so the save
 // dialog's import can be answered), and the host program's side, built in
 // Microsoft's ABI, calls its exports and drives its component.
-#include "simhost/plugin_library.h"
+#include "simhost/host_objects/plugin_library.h"
 
 #include <stdexcept>
 
 #include "host/host_ref.h"
-#include "simhost/cp932_text.h"
-#include "simhost/host_errors.h"
+#include "simhost/host_objects/cp932_text.h"
+#include "simhost/host_objects/host_errors.h"
 #include "simhost/msvc_host/engine_driver.h"
 
 namespace simhost {

@@ -2,7 +2,7 @@
 // sentence that names it.
 #include <gtest/gtest.h>
 
-#include "simhost/command_line.h"
+#include "simhost/command_line/command_line.h"
 
 namespace simhost {
 namespace {

@@ -2,9 +2,9 @@
 // plug-in's default grid of 24 x 13 views gives 312 pictures no two alike.
 #include <gtest/gtest.h>
 
-#include "simhost/demo_scene.h"
-#include "simhost/rasterizer.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/session.h"
+#include "simhost/rendering/demo_scene.h"
+#include "simhost/rendering/rasterizer.h"
 #include "test_support.h"
 
 namespace simhost {

@@ -5,9 +5,9 @@
 #include <atomic>
 
 #include "host/host_ref.h"
-#include "simhost/host_errors.h"
-#include "simhost/rasterizer.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/host_errors.h"
+#include "simhost/host_objects/session.h"
+#include "simhost/rendering/rasterizer.h"
 
 namespace simhost {
 namespace {

@@ -2,8 +2,8 @@
 // command in a session, as the host application would.
 #include <gtest/gtest.h>
 
-#include "simhost/cp932_text.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/cp932_text.h"
+#include "simhost/host_objects/session.h"
 #include "test_support.h"
 
 namespace simhost {

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "simhost/mesh_shapes.h"
-#include "simhost/rasterizer.h"
+#include "simhost/rendering/mesh_shapes.h"
+#include "simhost/rendering/rasterizer.h"
 
 namespace simhost {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "host/host_ref.h"
 #include "medialayer/movie_api.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/session.h"
 #include "test_support.h"
 
 namespace simhost {

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "simhost/demo_scene.h"
-#include "simhost/orientation_matrix.h"
-#include "simhost/scene_model.h"
+#include "simhost/rendering/demo_scene.h"
+#include "simhost/rendering/orientation_matrix.h"
+#include "simhost/rendering/scene_model.h"
 
 namespace simhost {
 namespace {

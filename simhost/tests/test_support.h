@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "simhost/image.h"
+#include "simhost/rendering/image.h"
 
 namespace simhost::testing {
 

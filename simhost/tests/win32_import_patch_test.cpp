@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "simhost/win32_import_patch.h"
+#include "simhost/win32/win32_import_patch.h"
 
 namespace simhost {
 namespace {

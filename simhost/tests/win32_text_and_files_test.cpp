@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "simhost/cli_support.h"
-#include "simhost/command_line.h"
-#include "simhost/cp932_text.h"
-#include "simhost/win32_scratch_folders.h"
+#include "simhost/command_line/cli_support.h"
+#include "simhost/command_line/command_line.h"
+#include "simhost/host_objects/cp932_text.h"
+#include "simhost/win32/win32_scratch_folders.h"
 
 namespace simhost {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "simhost/win32_windowing.h"
-#include "simhost/windowing.h"
+#include "simhost/host_objects/windowing.h"
+#include "simhost/win32/win32_windowing.h"
 
 namespace simhost {
 namespace {

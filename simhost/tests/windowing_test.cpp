@@ -7,7 +7,7 @@
 
 #include "host/host_ref.h"
 #include "platform/posix_windowing.h"
-#include "simhost/session.h"
+#include "simhost/host_objects/session.h"
 
 namespace simhost {
 namespace {

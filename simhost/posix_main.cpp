@@ -1,3 +1,0 @@
-#include "simhost/cli_support.h"
-
-int main(int argc, char** argv) { return orbivane_host_main(argc, argv); }
