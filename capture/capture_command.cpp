@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr char progress_title[] = "progress";
 constexpr Vec3 turn_axis{0.0f, 1.0f, 0.0f};
 constexpr Vec3 tilt_axis{1.0f, 0.0f, 0.0f};
 
@@ -110,8 +109,8 @@ void run_capture_command(host_scene* scene) {
         return;
     }
 
-    char user_path[path_buffer_size];
-    char temporary_path[path_buffer_size];
+    char user_path[platform::max_path];
+    char temporary_path[platform::max_path];
     switch (choose_output_file(user_path, temporary_path)) {
     case OutputChoice::cancelled:
         return;

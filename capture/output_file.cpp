@@ -14,9 +14,9 @@ constexpr char default_extension[] = "mov";
 constexpr std::uint32_t overwrite_prompt = 0x2;              // OFN_OVERWRITEPROMPT
 constexpr int max_alternative_names = 999;
 
-// directory + title into out (path_buffer_size bytes); false when it would not fit.
+// directory + title into out (platform::max_path bytes); false when it would not fit.
 bool join(std::string_view directory, std::string_view title, char* out) {
-    if (directory.size() + title.size() + 1 > path_buffer_size) return false;
+    if (directory.size() + title.size() + 1 > platform::max_path) return false;
     std::memcpy(out, directory.data(), directory.size());
     std::memcpy(out + directory.size(), title.data(), title.size());
     out[directory.size() + title.size()] = '\0';
@@ -37,7 +37,7 @@ bool make_temporary_path(const char* directory, const char* title, const char* u
         std::memcpy(temporary_path, candidate, std::strlen(candidate) + 1);
         return true;
     };
-    char candidate[path_buffer_size];
+    char candidate[platform::max_path];
     if (!join(directory, title_text, candidate)) return false;
     if (take_if_free(candidate)) return true;
 
@@ -45,7 +45,7 @@ bool make_temporary_path(const char* directory, const char* title, const char* u
     const std::string_view stem = title_text.substr(0, dot);
     const std::string_view extension = dot == std::string_view::npos ? std::string_view() : title_text.substr(dot);
     for (int n = 1; n <= max_alternative_names; ++n) {
-        char varied[path_buffer_size];
+        char varied[platform::max_path];
         const int length = std::snprintf(varied, sizeof varied, "%.*s~%d%.*s", static_cast<int>(stem.size()),
                                          stem.data(), n, static_cast<int>(extension.size()), extension.data());
         if (length < 0 || static_cast<std::size_t>(length) >= sizeof varied) return false;
@@ -58,15 +58,15 @@ bool make_temporary_path(const char* directory, const char* title, const char* u
 OutputChoice choose_output_file(char* user_path, char* temporary_path) {
     user_path[0] = '\0';
     temporary_path[0] = '\0';
-    char title[path_buffer_size] = {};
+    char title[platform::max_path] = {};
 
     platform::save_dialog_request request{};
     request.instance = module_instance;
     request.filter = save_filter;
     request.file = user_path;
-    request.file_size = path_buffer_size;
+    request.file_size = platform::max_path;
     request.file_title = title;
-    request.title_size = path_buffer_size;
+    request.title_size = platform::max_path;
     request.flags = overwrite_prompt;
     request.default_extension = default_extension;
 
@@ -77,9 +77,9 @@ OutputChoice choose_output_file(char* user_path, char* temporary_path) {
     }
 
     // GetTempPathA answers the length written, or the size it would need.
-    char directory[path_buffer_size] = {};
-    const std::uint32_t length = os.temp_directory(path_buffer_size, directory);
-    if (length == 0 || length >= path_buffer_size || !make_temporary_path(directory, title, user_path, temporary_path)) {
+    char directory[platform::max_path] = {};
+    const std::uint32_t length = os.temp_directory(platform::max_path, directory);
+    if (length == 0 || length >= platform::max_path || !make_temporary_path(directory, title, user_path, temporary_path)) {
         user_path[0] = '\0';
         temporary_path[0] = '\0';
         return OutputChoice::refused;

@@ -1,10 +1,7 @@
 // Where the object movie goes, and where the frames are recorded meanwhile.
 #pragma once
 
-#include <cstddef>
-
-// Windows' MAX_PATH: every path buffer of the command, zero included.
-constexpr std::size_t path_buffer_size = 260;
+#include "platform/platform.h"
 
 enum class OutputChoice {
     chosen,     // both paths filled
@@ -14,7 +11,7 @@ enum class OutputChoice {
 
 // Shows the save dialog. On a choice, user_path holds the output file and
 // temporary_path the temporary directory followed by the output's file name.
-// Both buffers (path_buffer_size bytes) are left empty unless the result is chosen.
+// Both buffers (platform::max_path bytes) are left empty unless the result is chosen.
 OutputChoice choose_output_file(char* user_path, char* temporary_path);
 
 // Joins the temporary directory and a file title into temporary_path,

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char progress_title[] = "progress";
-
 // The progress window of this command, looked up by title until found.
 // After the first rewrite it no longer bears the title, so the handle is kept
 // and dropped only when that window is gone.

@@ -6,6 +6,9 @@
 
 #include "host/host_interface.h"
 
+// The title the progress object is created with, by which its window is found.
+inline constexpr char progress_title[] = "progress";
+
 // Room for the text with any three 32-bit numbers.
 constexpr std::size_t progress_text_size = 64;
 

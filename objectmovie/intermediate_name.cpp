@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "objectmovie/letter_case.h"
 #include "platform/platform.h"
 
 char derived_last_character(char last) { return last == 't' ? '@' : 't'; }
@@ -10,8 +11,6 @@ namespace {
 
 // Characters tried after the derived one; all valid in Windows and POSIX names.
 constexpr char fallback_characters[] = "@t0123456789abcdefghijklmnopqrsuvwxyz_-";
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The first free candidate whose last character is neither the output's nor `taken`.
 OSErr choose_sibling(const FSSpec& output, const char* output_path, char taken, FSSpec& sibling) {
@@ -28,7 +27,7 @@ OSErr choose_sibling(const FSSpec& output, const char* output_path, char taken, 
     platform::Platform& os = platform::current_platform();
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const char c = candidates[i];
-        if (lower(c) == lower(last) || c == taken) continue;
+        if (fold_case(c) == fold_case(last) || c == taken) continue;
         if (i > 0 && c == derived) continue;
         candidate_path.back() = c;
         if (os.path_exists(candidate_path.c_str())) continue;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "objectmovie/flatten_object_movie.h"
+#include "objectmovie/letter_case.h"
 #include "platform/platform.h"
 #include "quicktime/qt_calls.h"
 
@@ -11,32 +12,28 @@ std::int16_t movie_columns = 0;
 
 namespace {
 
-constexpr std::size_t path_buffer_size = 260;  // MAX_PATH, terminator included
-
 // Copies `path` into `buffer`; false when it is empty or does not fit whole.
-bool copy_path(const char* path, char (&buffer)[path_buffer_size]) {
+bool copy_path(const char* path, char (&buffer)[platform::max_path]) {
     if (!path) return false;
     const std::size_t length = std::strlen(path);
-    if (length == 0 || length >= path_buffer_size) return false;
+    if (length == 0 || length >= platform::max_path) return false;
     std::memcpy(buffer, path, length + 1);
     return true;
 }
-
-char lower(unsigned char c) { return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c); }
 
 // Same directory and same name; letter case is ignored, since the file system
 // may ignore it.
 bool same_file(const FSSpec& a, const FSSpec& b) {
     if (a.vRefNum != b.vRefNum || a.parID != b.parID || a.name[0] != b.name[0]) return false;
     for (unsigned i = 1; i <= a.name[0]; ++i) {
-        if (lower(a.name[i]) != lower(b.name[i])) return false;
+        if (fold_case(char(a.name[i])) != fold_case(char(b.name[i]))) return false;
     }
     return true;
 }
 
 OSErr write_movie(const char* frame_movie_path, const char* output_path, std::int16_t rows, std::int16_t columns) {
-    char frame_movie[path_buffer_size] = {};
-    char output[path_buffer_size] = {};
+    char frame_movie[platform::max_path] = {};
+    char output[platform::max_path] = {};
     const bool paths_usable = copy_path(frame_movie_path, frame_movie) && copy_path(output_path, output);
 
     movie_columns = columns;

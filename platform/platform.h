@@ -14,6 +14,14 @@
 
 namespace platform {
 
+// Windows' MAX_PATH: every path the plug-in keeps fits in this many bytes, the closing zero
+// included. The POSIX build keeps the same limit, so both builds take the same paths.
+inline constexpr std::uint32_t max_path = 260;
+
+// The separator this build writes between folders and names: '\\' on Windows, '/' on POSIX
+// (win32_files.cpp, posix_files.cpp). Paths read back may hold either on Windows.
+extern const char path_separator;
+
 using module_handle = void*;
 using window_handle = void*;
 using entry_point = void (*)();

@@ -1,4 +1,5 @@
-// POSIX platform: whether two paths name one file, and replacing a file in one step.
+// POSIX platform: the path separator, whether two paths name one file, and replacing a file
+// in one step.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include "platform/native_platform.h"
 
 namespace platform {
+
+const char path_separator = '/';
 
 namespace {
 

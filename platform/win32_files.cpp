@@ -1,4 +1,5 @@
-// Win32 platform: whether two paths name one file, and replacing a file in one step.
+// Win32 platform: the path separator, whether two paths name one file, and replacing a file
+// in one step.
 #include <windows.h>
 
 #include <string>
@@ -6,6 +7,8 @@
 #include "platform/native_platform.h"
 
 namespace platform {
+
+const char path_separator = '\\';
 
 namespace {
 

@@ -10,12 +10,8 @@
 #include "plugin/plugin_identity.h"
 #include "plugin/plugin_info.h"
 
-#if defined(_WIN32)
-#define ORB_EXPORT
-#else
-#define ORB_EXPORT __attribute__((visibility("default")))
-#endif
-
+// ORB_EXPORT comes from CMake: nothing on Windows, where Orbivane.def names the exports;
+// default visibility for ELF, where exports.map then keeps exactly these ten.
 using word = plugin_word;
 
 extern "C" {

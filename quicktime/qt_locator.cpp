@@ -2,14 +2,15 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
 #include "quicktime/qt_names.h"
 #include "quicktime/qt_path_text.h"
 
 namespace {
 
-constexpr std::uint32_t max_path = 260;
+using platform::max_path;
 constexpr std::uint32_t library_name_length = sizeof(qt_name::library) - 1;
-constexpr std::uint32_t extension_subfolder_length = sizeof(qt_name::extension_subfolder) - 1;
+constexpr std::uint32_t extension_subfolder_length = sizeof(qt_name::extension_folder);  // and its separator
 
 // True when a folder text of length characters can still take its final separator in size bytes.
 bool room_for_separator(const char* text, std::size_t length, std::uint32_t size) {
@@ -111,7 +112,7 @@ std::uint32_t find_quicktime_extension_folder(char* buffer, std::uint32_t size) 
 
     std::memcpy(buffer, quicktime_folder, std::strlen(quicktime_folder) + 1);
     // Byte for byte: a folder that differs from the system directory only in case is its own.
-    if (std::strcmp(quicktime_folder, system_dir) == 0) qt_path::append(buffer, size, qt_name::extension_subfolder);
+    if (std::strcmp(quicktime_folder, system_dir) == 0) qt_path::append_folder(buffer, size, qt_name::extension_folder);
     return static_cast<std::uint32_t>(std::strlen(buffer));
 }
 

@@ -7,12 +7,9 @@ inline constexpr char registry_key[] = "Software\\Apple Computer, Inc.\\QuickTim
 inline constexpr char system_dir_value[] = "QTSysDir";
 inline constexpr char library_folder_value[] = "QuickTime.qts folder";
 inline constexpr char extension_dir_value[] = "QTExtDir";
-// Appended to the system directory when QuickTime lives there; 10 characters.
-#ifdef _WIN32
-inline constexpr char extension_subfolder[] = "QuickTime\\";
-#else
-inline constexpr char extension_subfolder[] = "QuickTime/";
-#endif
+// The folder appended, with the platform's separator, to the system directory when QuickTime
+// lives there.
+inline constexpr char extension_folder[] = "QuickTime";
 inline constexpr char dispatcher_entry[] = "theQuickTimeDispatcher";
 inline constexpr char call_component_entry[] = "_CallComponent";
 inline constexpr char call_component_with_storage_entry[] = "_CallComponentFunctionWithStorage";

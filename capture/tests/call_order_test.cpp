@@ -11,7 +11,7 @@
 #include "capture/tests/capture_session.h"
 #include "capture/tests/expected_calls.h"
 #include "geometry/geometry.h"
-#include "objectmovie/tests/delegating_platform.h"
+#include "platform/tests/test_platform.h"
 #include "simhost/rendering/orientation_matrix.h"
 
 namespace {
@@ -299,7 +299,7 @@ TEST_F(CallOrder, EveryStereoMethodButZeroIsCross) {
 // The progress text from a clock the test holds: 3 seconds a frame from the start time.
 TEST_F(CallOrder, ProgressTextCountsFromTheStartTime) {
     start(small_capture(4, 2));
-    DelegatingPlatform clock;
+    TestPlatform clock;
     clock.clock = 1000;  // the start time, then 1003 at the first frame's update, ...
     clock.clock_step = 3;
     capture_settings.start_time = 0;  // a command must note its own

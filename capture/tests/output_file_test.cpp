@@ -4,15 +4,16 @@
 #include <string>
 
 #include "capture/output_file.h"
-#include "capture/tests/fake_platform.h"
+#include "capture/tests/scripted_shell.h"
+#include "platform/platform.h"
 
 namespace {
 
 class ChooseOutputFile : public ::testing::Test {
 protected:
-    FakePlatform os;
-    char user_path[path_buffer_size];
-    char temporary_path[path_buffer_size];
+    ScriptedShell os;
+    char user_path[platform::max_path];
+    char temporary_path[platform::max_path];
 
     void SetUp() override {
         // Leftovers that must not survive a cancel.
@@ -64,19 +65,19 @@ TEST_F(ChooseOutputFile, RefusesATemporaryPathThatWouldNotFit) {
 
 TEST(MakeTemporaryPath, FitsExactlyAtTheLimit) {
     const std::string directory = "/" + std::string(249, 'd') + "/";  // 251 characters
-    char path[path_buffer_size];
+    char path[platform::max_path];
     EXPECT_TRUE(make_temporary_path(directory.c_str(), "vase.mov", "/out/vase.mov", path));  // 259 + zero
     EXPECT_EQ(std::string(path), directory + "vase.mov");
     EXPECT_FALSE(make_temporary_path(directory.c_str(), "vase1.mov", "/out/vase1.mov", path));
 }
 
 TEST(MakeTemporaryPath, SavingIntoTheTemporaryDirectoryGetsAFreeNameOfItsOwn) {
-    FakePlatform os;
-    char path[path_buffer_size];
+    ScriptedShell os;
+    char path[platform::max_path];
     ASSERT_TRUE(make_temporary_path("/tmp/", "vase.mov", "/tmp/vase.mov", path));
     EXPECT_STREQ(path, "/tmp/vase~1.mov");
 
-    os.existing_files = {"/tmp/vase~1.mov", "/tmp/vase~2.mov"};
+    *os.files = {"/tmp/vase~1.mov", "/tmp/vase~2.mov"};
     ASSERT_TRUE(make_temporary_path("/tmp/", "vase.mov", "/tmp/vase.mov", path));
     EXPECT_STREQ(path, "/tmp/vase~3.mov");
 
@@ -86,21 +87,21 @@ TEST(MakeTemporaryPath, SavingIntoTheTemporaryDirectoryGetsAFreeNameOfItsOwn) {
 
 // The frame movie is deleted at the end: it must never be recorded over a file.
 TEST(MakeTemporaryPath, PassesOverAnExistingFileAndTheOutputUnderAnySpelling) {
-    FakePlatform os;
-    char path[path_buffer_size];
+    ScriptedShell os;
+    char path[platform::max_path];
     // Another program's file (or the user's own) already there.
-    os.existing_files = {"/tmp/vase.mov"};
+    *os.files = {"/tmp/vase.mov"};
     ASSERT_TRUE(make_temporary_path("/tmp/", "vase.mov", "/out/vase.mov", path));
     EXPECT_STREQ(path, "/tmp/vase~1.mov");
     // The temporary folder in its short form, the output saved into its long form.
-    os.existing_files.clear();
+    os.files->clear();
     os.aliases = {{"/TMP~1/vase.mov", "/Temporary Files/vase.mov"}};
     ASSERT_TRUE(make_temporary_path("/TMP~1/", "vase.mov", "/Temporary Files/vase.mov", path));
     EXPECT_STREQ(path, "/TMP~1/vase~1.mov");
 }
 
 TEST(MakeTemporaryPath, RefusesAnEmptyTitle) {
-    char path[path_buffer_size];
+    char path[platform::max_path];
     EXPECT_FALSE(make_temporary_path("/tmp/", "", "/out/x.mov", path));
 }
 

@@ -8,7 +8,7 @@
 
 #include "capture/capture_settings.h"
 #include "capture/progress.h"
-#include "capture/tests/fake_platform.h"
+#include "capture/tests/scripted_shell.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ protected:
         capture_settings.frames_done = 0;
         capture_settings.start_time = std::time(nullptr);
     }
-    FakePlatform os;
+    ScriptedShell os;
     ScriptedProgress progress;
     int window_a = 0, window_b = 0;
 };

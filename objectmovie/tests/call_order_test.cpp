@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "objectmovie/tests/delegating_platform.h"
 #include "objectmovie/tests/recording_dispatcher.h"
 #include "objectmovie/write_object_movie.h"
+#include "platform/tests/test_platform.h"
 #include "quicktime/qt_selectors.h"
 
 namespace {
@@ -86,10 +86,10 @@ Calls joined(std::initializer_list<const Calls*> parts) {
 
 class CallOrder : public testing::Test {
 protected:
-    CallOrder() { os.taken.emplace(); }  // no file exists beside the output
+    CallOrder() { os.files.emplace(); }  // no file exists beside the output
     OSErr run() { return write_object_movie_status("/frames/scene.mov", "/out/scene.mov", 2, 4); }
 
-    DelegatingPlatform os;
+    TestPlatform os;
     RecordingDispatcher quicktime;
 };
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "objectmovie/intermediate_name.h"
-#include "objectmovie/tests/delegating_platform.h"
+#include "platform/tests/test_platform.h"
 
 namespace {
 
@@ -45,8 +45,8 @@ class IntermediateName : public testing::TestWithParam<NameCase> {};
 
 TEST_P(IntermediateName, IsAFreeNameBesideTheOutput) {
     const NameCase& c = GetParam();
-    DelegatingPlatform os;
-    os.taken = c.taken;
+    TestPlatform os;
+    os.files = c.taken;
     const FSSpec output = file_named(c.output);
     FSSpec intermediate{};
 
@@ -65,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, IntermediateName, testing::ValuesIn(name_cases),
                          });
 
 TEST(IntermediateNameRefuses, AnEmptyNameOrAPathThatIsNotTheName) {
-    DelegatingPlatform os;
-    os.taken.emplace();
+    TestPlatform os;
+    os.files.emplace();
     FSSpec intermediate = file_named("untouched");
     const FSSpec expected = intermediate;
     EXPECT_EQ(choose_intermediate_file(file_named(""), "/out/", intermediate), paramErr);
@@ -76,9 +76,9 @@ TEST(IntermediateNameRefuses, AnEmptyNameOrAPathThatIsNotTheName) {
 }
 
 TEST(IntermediateNameRefuses, WhenEveryCandidateIsTaken) {
-    DelegatingPlatform os;
-    os.taken.emplace();
-    for (int c = 1; c < 256; ++c) os.taken->insert("/out/x" + std::string(1, char(c)));
+    TestPlatform os;
+    os.files.emplace();
+    for (int c = 1; c < 256; ++c) os.files->insert("/out/x" + std::string(1, char(c)));
     FSSpec intermediate{};
     EXPECT_EQ(choose_intermediate_file(file_named("xv"), "/out/xv", intermediate), dupFNErr);
 }

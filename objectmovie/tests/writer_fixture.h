@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "objectmovie/tests/delegating_platform.h"
 #include "objectmovie/tests/media_layer_controls.h"
 #include "objectmovie/tests/movie_fixtures.h"
+#include "platform/tests/test_platform.h"
 
 class WriterTest : public testing::Test {
 protected:
@@ -31,7 +31,7 @@ protected:
         EXPECT_EQ(counts.pointers, 0);
     }
 
-    DelegatingPlatform os;
+    TestPlatform os;
     MediaLayerControls controls;
     fixtures::ScratchFolder temp_folder;
     fixtures::ScratchFolder output_folder;

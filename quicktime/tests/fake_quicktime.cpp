@@ -36,7 +36,7 @@ void reset() {
     calls.clear();
 }
 
-void export_entries(FakePlatform::Library& library, const std::string& missing) {
+void export_entries(ScriptedMachine::Library& library, const std::string& missing) {
     const std::pair<const char*, std::intptr_t (*)(std::uint32_t, ...)> entries[] = {
         {"theQuickTimeDispatcher", dispatcher},
         {"_CallComponent", call_component},

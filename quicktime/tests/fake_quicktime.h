@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "quicktime/tests/fake_platform.h"
+#include "quicktime/tests/scripted_machine.h"
 
 namespace fake_quicktime {
 
@@ -28,6 +28,6 @@ std::intptr_t call_component_with_storage(std::uint32_t selector, ...);
 
 void reset();
 // Gives the library the three QuickTime entries, leaving out `missing` when named.
-void export_entries(FakePlatform::Library& library, const std::string& missing = {});
+void export_entries(ScriptedMachine::Library& library, const std::string& missing = {});
 
 }  // namespace fake_quicktime

@@ -1,4 +1,5 @@
-// Runs each loader test on a fresh fake machine with the binding back at its load-time state.
+// Runs each loader test on a fresh scripted machine (installed while the test lives) with the
+// binding back at its load-time state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,13 +8,13 @@
 
 #include "quicktime/qt_binding.h"
 #include "quicktime/qt_path_text.h"
-#include "quicktime/tests/fake_platform.h"
+#include "quicktime/tests/scripted_machine.h"
 #include "quicktime/tests/fake_quicktime.h"
 
 // A path written with '|' for the separator the loader appends on this build.
 inline std::string native(std::string path) {
     for (char& c : path)
-        if (c == '|') c = qt_path::separator;
+        if (c == '|') c = platform::path_separator;
     return path;
 }
 
@@ -22,18 +23,16 @@ protected:
     void SetUp() override {
         qt_reset_binding_for_tests();
         fake_quicktime::reset();
-        platform::install_platform(&os);
     }
     void TearDown() override {
-        platform::install_platform(nullptr);
         qt_reset_binding_for_tests();
         fake_quicktime::reset();
     }
 
     // A QuickTime.qts in folder (given with its final separator) exporting all entries
     // but `missing`, with version a.b.c.d unless it has none.
-    FakePlatform::Library& install_quicktime(const std::string& folder, const std::string& missing = {}) {
-        FakePlatform::Library& library = os.add_library(folder + "QuickTime.qts");
+    ScriptedMachine::Library& install_quicktime(const std::string& folder, const std::string& missing = {}) {
+        ScriptedMachine::Library& library = os.add_library(folder + "QuickTime.qts");
         fake_quicktime::export_entries(library, missing);
         return library;
     }
@@ -41,5 +40,5 @@ protected:
         os.versions[folder + "QuickTime.qts"] = {most, least};
     }
 
-    FakePlatform os;
+    ScriptedMachine os;
 };

@@ -21,7 +21,7 @@ constexpr std::uint32_t version_ms(std::uint32_t a, std::uint32_t b) { return a 
 class LazyBindTest : public LoaderTest {
 protected:
     // QuickTime found through "QTSysDir".
-    FakePlatform::Library& quicktime(const std::string& missing = {}) {
+    ScriptedMachine::Library& quicktime(const std::string& missing = {}) {
         os.registry["QTSysDir"] = qt_folder;
         os.existing_folders.insert(qt_folder.substr(0, qt_folder.size() - 1));
         return install_quicktime(qt_folder, missing);
@@ -44,7 +44,7 @@ class VersionRule : public LazyBindTest, public ::testing::WithParamInterface<Ve
 
 TEST_P(VersionRule, DecidesWhetherTheReferenceIsHandedBack) {
     const VersionCase& c = GetParam();
-    FakePlatform::Library& library = quicktime();
+    ScriptedMachine::Library& library = quicktime();
     give_version(qt_folder, c.most, c.least);
 
     EXPECT_EQ(GetMoviesStickyError(), 0);
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LazyBindTest, NoVersionResourceFailsAndKeepsTheLibraryLoaded) {
-    FakePlatform::Library& library = quicktime();
+    ScriptedMachine::Library& library = quicktime();
 
     EXPECT_EQ(GetMoviesStickyError(), 0) << "bound and in use even though the version failed";
     EXPECT_TRUE(qt_version_checked);
@@ -97,7 +97,7 @@ TEST_F(LazyBindTest, TheVersionDecisionIsMadeOnce) {
 }
 
 TEST_F(LazyBindTest, ABoundQuickTimeIsReleasedWhenItStaysLoadedWithoutUs) {
-    FakePlatform::Library& library = quicktime();
+    ScriptedMachine::Library& library = quicktime();
     give_version(qt_folder, version_ms(7, 7), version_ms(9, 0));
 
     GetMoviesStickyError();
@@ -121,7 +121,7 @@ TEST_F(LazyBindTest, ABoundQuickTimeIsReleasedWhenItStaysLoadedWithoutUs) {
 }
 
 TEST_F(LazyBindTest, AQueryAnswerWithAZeroLowByteKeepsTheReference) {
-    FakePlatform::Library& library = quicktime();
+    ScriptedMachine::Library& library = quicktime();
     give_version(qt_folder, version_ms(7, 7), version_ms(9, 0));
     fake_quicktime::reference_answer = 0x100;
 
@@ -133,7 +133,7 @@ TEST_F(LazyBindTest, AQueryAnswerWithAZeroLowByteKeepsTheReference) {
 
 TEST_F(LazyBindTest, TheHostsQuickTimeIsTheOneLoaded) {
     quicktime();  // also reachable through the registry
-    FakePlatform::Library& hosts = install_quicktime(native("D:|Host|"));
+    ScriptedMachine::Library& hosts = install_quicktime(native("D:|Host|"));
     hosts.in_process = true;
     hosts.references = 1;
 
@@ -167,7 +167,7 @@ class MissingEntry : public LazyBindTest, public ::testing::WithParamInterface<M
 
 TEST_P(MissingEntry, LeavesTheHookSetAndKeepsWhatResolved) {
     const MissingCase& c = GetParam();
-    FakePlatform::Library& library = quicktime(c.missing);  // and no version: the library stays
+    ScriptedMachine::Library& library = quicktime(c.missing);  // and no version: the library stays
 
     EXPECT_EQ(GetMoviesStickyError(), qtNotBoundErr);
     EXPECT_EQ(qt_bind_hook, &qt_lazy_bind);
@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(LazyBindTest, MissingEntry,
                          });
 
 TEST_F(LazyBindTest, AnUnboundLibraryWithAGoodVersionIsReleasedAndLoadedAgain) {
-    FakePlatform::Library& library = quicktime("theQuickTimeDispatcher");
+    ScriptedMachine::Library& library = quicktime("theQuickTimeDispatcher");
     give_version(qt_folder, version_ms(7, 7), version_ms(9, 0));
 
     EXPECT_EQ(GetMoviesStickyError(), qtNotBoundErr);

@@ -211,10 +211,10 @@ TEST_F(LocatorTest, LongRegistryFoldersFitOrAreSkipped) {
         {std::string(300, 'q'), false},                       // longer than the buffer
     };
     for (const auto& c : cases) {
-        os = FakePlatform{};
+        os.loads.clear();
         os.registry["QTSysDir"] = c.value;
         std::string folder = c.value;
-        if (folder.back() == qt_path::separator) folder.pop_back();
+        if (folder.back() == platform::path_separator) folder.pop_back();
         os.existing_folders = {folder};
 
         EXPECT_EQ(load_quicktime_library("QuickTime.qts"), nullptr);

@@ -10,10 +10,10 @@
 
 #include "medialayer/movie_api.h"
 #include "medialayer/test_control.h"
+#include "platform/tests/test_platform.h"
 #include "quicktime/qt_binding.h"
 #include "quicktime/qt_calls.h"
 #include "quicktime/qt_loader.h"
-#include "quicktime/tests/recording_platform.h"
 
 namespace {
 
@@ -64,13 +64,9 @@ protected:
         if (platform::native_platform().loaded_module("QuickTime.qts"))
             GTEST_SKIP() << "QuickTime.qts is already loaded in this process: each case needs a fresh one";
         qt_reset_binding_for_tests();
-        platform::install_platform(&os);
     }
-    void TearDown() override {
-        platform::install_platform(nullptr);
-        qt_reset_binding_for_tests();
-    }
-    RecordingPlatform os;
+    void TearDown() override { qt_reset_binding_for_tests(); }
+    TestPlatform os;  // the real machine, with a record of what the loader asked
 };
 
 TEST_F(RealQuickTime, TheFirstCallBindsAndAMovieFileRoundTrips) {

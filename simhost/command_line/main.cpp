@@ -26,7 +26,7 @@ constexpr int exit_failed = 1;
 constexpr int exit_usage = 2;
 constexpr int exit_stopped = 130;
 // The plug-in keeps every path in a buffer of Windows' MAX_PATH, 260 bytes with the closing zero.
-constexpr std::size_t plugin_path_limit = 259;
+constexpr std::size_t plugin_path_limit = platform::max_path - 1;
 // Working folders: one for the frames under $TMPDIR, one beside the output for the finished movie.
 constexpr const char* work_prefix = "orbivane-host-";
 constexpr const char* staging_prefix = ".orbivane-";

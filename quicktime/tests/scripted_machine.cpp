@@ -1,4 +1,4 @@
-#include "quicktime/tests/fake_platform.h"
+#include "quicktime/tests/scripted_machine.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -27,27 +27,27 @@ std::string file_name_of(const std::string& path) {
 
 }  // namespace
 
-FakePlatform::Library& FakePlatform::add_library(const std::string& path) { return libraries[path]; }
+ScriptedMachine::Library& ScriptedMachine::add_library(const std::string& path) { return libraries[path]; }
 
-FakePlatform::Library* FakePlatform::library_at(platform::module_handle module) {
+ScriptedMachine::Library* ScriptedMachine::library_at(platform::module_handle module) {
     for (auto& [path, library] : libraries)
         if (&library == module) return &library;
     return nullptr;
 }
 
-std::string FakePlatform::path_of(platform::module_handle module) const {
+std::string ScriptedMachine::path_of(platform::module_handle module) const {
     for (const auto& [path, library] : libraries)
         if (&library == module) return path;
     return {};
 }
 
-platform::module_handle FakePlatform::loaded_module(const char* file_name) {
+platform::module_handle ScriptedMachine::loaded_module(const char* file_name) {
     for (auto& [path, library] : libraries)
         if (library.in_process && file_name_of(path) == file_name) return &library;
     return nullptr;
 }
 
-std::uint32_t FakePlatform::module_file_name(platform::module_handle module, char* buffer, std::uint32_t size) {
+std::uint32_t ScriptedMachine::module_file_name(platform::module_handle module, char* buffer, std::uint32_t size) {
     module_name_sizes.push_back(size);
     const std::string path = path_of(module);
     if (path.empty() || size == 0) return 0;
@@ -58,7 +58,7 @@ std::uint32_t FakePlatform::module_file_name(platform::module_handle module, cha
     return path.size() < size ? static_cast<std::uint32_t>(copied) : size;
 }
 
-platform::module_handle FakePlatform::load_library(const char* path) {
+platform::module_handle ScriptedMachine::load_library(const char* path) {
     loads.emplace_back(path);
     auto found = libraries.find(path);
     if (found == libraries.end() || !found->second.loadable) return nullptr;
@@ -67,7 +67,7 @@ platform::module_handle FakePlatform::load_library(const char* path) {
     return &found->second;
 }
 
-platform::entry_point FakePlatform::find_entry(platform::module_handle module, const char* name) {
+platform::entry_point ScriptedMachine::find_entry(platform::module_handle module, const char* name) {
     entry_lookups.emplace_back(name);
     Library* library = library_at(module);
     if (!library) return nullptr;
@@ -75,7 +75,7 @@ platform::entry_point FakePlatform::find_entry(platform::module_handle module, c
     return entry == library->entries.end() ? nullptr : entry->second;
 }
 
-bool FakePlatform::free_library(platform::module_handle module) {
+bool ScriptedMachine::free_library(platform::module_handle module) {
     ++frees;
     Library* library = library_at(module);
     if (!library || library->references == 0) return false;
@@ -83,7 +83,7 @@ bool FakePlatform::free_library(platform::module_handle module) {
     return true;
 }
 
-bool FakePlatform::read_machine_string(const char* key, const char* value, char* buffer, std::uint32_t size) {
+bool ScriptedMachine::read_machine_string(const char* key, const char* value, char* buffer, std::uint32_t size) {
     ++registry_reads;
     if (std::strcmp(key, quicktime_key) != 0) return false;
     auto found = registry.find(value);
@@ -100,9 +100,9 @@ bool FakePlatform::read_machine_string(const char* key, const char* value, char*
     return true;
 }
 
-bool FakePlatform::path_exists(const char* path) { return existing_folders.count(without_final_separator(path)) > 0; }
+bool ScriptedMachine::path_exists(const char* path) { return existing_folders.count(without_final_separator(path)) > 0; }
 
-std::uint32_t FakePlatform::system_directory(char* buffer, std::uint32_t size) {
+std::uint32_t ScriptedMachine::system_directory(char* buffer, std::uint32_t size) {
     ++system_dir_reads;
     if (!system_dir) return 0;
     if (system_dir->size() + 1 > size) return static_cast<std::uint32_t>(system_dir->size() + 1);
@@ -110,15 +110,13 @@ std::uint32_t FakePlatform::system_directory(char* buffer, std::uint32_t size) {
     return static_cast<std::uint32_t>(system_dir->size());
 }
 
-std::uint32_t FakePlatform::temp_directory(std::uint32_t, char*) { return 0; }
-bool FakePlatform::delete_file(const char*) { return false; }
 
-std::uint32_t FakePlatform::version_info_size(const char* path) {
+std::uint32_t ScriptedMachine::version_info_size(const char* path) {
     ++version_reads;
     return versions.count(path) ? version_block_size : 0;
 }
 
-bool FakePlatform::version_info(const char* path, std::uint32_t size, void* block) {
+bool ScriptedMachine::version_info(const char* path, std::uint32_t size, void* block) {
     auto found = versions.find(path);
     if (found == versions.end() || size < sizeof(version_block)) return false;
     const version_block record{version_magic, found->second.most, found->second.least};
@@ -126,7 +124,7 @@ bool FakePlatform::version_info(const char* path, std::uint32_t size, void* bloc
     return true;
 }
 
-bool FakePlatform::query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) {
+bool ScriptedMachine::query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) {
     version_block record;
     std::memcpy(&record, block, sizeof record);
     if (record.magic != version_magic) return false;
@@ -135,18 +133,12 @@ bool FakePlatform::query_fixed_file_version(const void* block, std::uint32_t* mo
     return true;
 }
 
-void* FakePlatform::alloc_zeroed(std::uint32_t size) {
+void* ScriptedMachine::alloc_zeroed(std::uint32_t size) {
     ++live_blocks;
     return std::calloc(1, size);
 }
 
-void FakePlatform::free_block(void* block) {
+void ScriptedMachine::free_block(void* block) {
     --live_blocks;
     std::free(block);
 }
-
-bool FakePlatform::save_file_dialog(const platform::save_dialog_request&) { return false; }
-platform::window_handle FakePlatform::find_window(const char*) { return nullptr; }
-bool FakePlatform::window_exists(platform::window_handle) { return false; }
-bool FakePlatform::set_window_text(platform::window_handle, const char*) { return false; }
-void FakePlatform::message_beep(std::uint32_t) {}

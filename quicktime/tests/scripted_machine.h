@@ -1,5 +1,7 @@
-// A scripted stand-in for the operating system, for driving the QuickTime loader through
-// cases a real machine cannot be put into on demand. It records what the loader asks.
+// A machine scripted for the QuickTime loader's tests: libraries by full path with their
+// entries and versions, the registry's QuickTime values, folders and the system directory,
+// for cases a real machine cannot be put into on demand. The rest of the test platform
+// answers as usual; this adds a record of what the loader asked.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/tests/test_platform.h"
 
-class FakePlatform final : public platform::Platform {
+class ScriptedMachine final : public TestPlatform {
 public:
     struct Library {
         bool in_process = false;  // already loaded by the host when the test starts
@@ -32,10 +34,8 @@ public:
     std::optional<std::string> system_dir;           // none: the call fails
     std::map<std::string, Version> versions;         // files that carry a version resource
 
-    // --- what the loader did ---
+    // --- what the loader did, besides loads and system_dir_reads ---
     int registry_reads = 0;
-    int system_dir_reads = 0;
-    std::vector<std::string> loads;                   // every path handed to load_library
     std::vector<std::string> entry_lookups;
     std::vector<std::uint32_t> module_name_sizes;     // the size of each module-name request
     int frees = 0;
@@ -53,21 +53,11 @@ public:
     bool read_machine_string(const char* key, const char* value, char* buffer, std::uint32_t size) override;
     bool path_exists(const char* path) override;
     std::uint32_t system_directory(char* buffer, std::uint32_t size) override;
-    std::uint32_t temp_directory(std::uint32_t size, char* buffer) override;
-    bool delete_file(const char* path) override;
-    bool same_file(const char*, const char*) override { return false; }
-    bool replace_file(const char*, const char*) override { return false; }
     std::uint32_t version_info_size(const char* path) override;
     bool version_info(const char* path, std::uint32_t size, void* block) override;
     bool query_fixed_file_version(const void* block, std::uint32_t* most, std::uint32_t* least) override;
     void* alloc_zeroed(std::uint32_t size) override;
     void free_block(void* block) override;
-    bool save_file_dialog(const platform::save_dialog_request& request) override;
-    platform::window_handle find_window(const char* title) override;
-    bool window_exists(platform::window_handle window) override;
-    bool set_window_text(platform::window_handle window, const char* text) override;
-    void message_beep(std::uint32_t type) override;
-    std::time_t calendar_time() override { return 0; }
 
 private:
     Library* library_at(platform::module_handle module);
