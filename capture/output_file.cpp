@@ -79,7 +79,8 @@ OutputChoice choose_output_file(char* user_path, char* temporary_path) {
     // GetTempPathA answers the length written, or the size it would need.
     char directory[platform::max_path] = {};
     const std::uint32_t length = os.temp_directory(platform::max_path, directory);
-    if (length == 0 || length >= platform::max_path || !make_temporary_path(directory, title, user_path, temporary_path)) {
+    if (length == 0 || length >= platform::max_path ||
+        !make_temporary_path(directory, title, user_path, temporary_path)) {
         user_path[0] = '\0';
         temporary_path[0] = '\0';
         return OutputChoice::refused;
