@@ -26,7 +26,7 @@ public:
     void finish();
 
 private:
-    // The platform's parts (posix_terminal.cpp, win32_terminal.cpp).
+    // The platform's parts (posix/posix_terminal.cpp, win32/win32_terminal.cpp).
     static bool stderr_is_terminal();
     // Writes `text` over the line's previous text, the cursor left after it.
     static void write_over(const std::string& text);

@@ -52,7 +52,7 @@ struct InjectedFault {
 struct SessionOptions {
     Scene scene = demo_scene();
     ImageSize image_size{320, 240};
-    // Anti-aliasing: each pixel averages an N x N grid of samples (rasterizer.h).
+    // Anti-aliasing: each pixel averages an N x N grid of samples (rendering/rasterizer.h).
     int antialias = default_samples_per_side;
     FrameCodec codec = FrameCodec::jpeg;
     DialogAnswers dialog;
