@@ -43,7 +43,7 @@ public:
     void close();
 
     // Copies n bytes from `src` at src_offset to this file at dst_offset,
-    // kernel-side where possible.
+    // kernel-side where possible, the whole length in one call where the OS allows.
     OSErr copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::uint64_t n);
 
 private:
@@ -62,11 +62,11 @@ private:
     // Asks the test fault hook before a write of n bytes.
     OSErr check_fault(std::uint64_t n);
     OSErr write_raw(std::uint64_t offset, const void* data, std::size_t n);
-    // Copies bytes `done` to n of a step by the OS's own file-to-file copy,
-    // advancing `done`; clears `available` where there is none for these
-    // files, leaving the rest of the step to the buffered copy.
-    OSErr copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::size_t n,
-                     std::size_t& done, bool& available);
+    // Copies bytes `done` to n by the OS's own file-to-file copy, as few calls
+    // as it allows, advancing `done`; stops early where the OS has no such copy
+    // for these files, leaving the rest to the buffered copy.
+    OSErr copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::uint64_t n,
+                     std::uint64_t& done);
 
     Handle handle_ = invalid_handle;
     std::uint64_t written_ = 0;

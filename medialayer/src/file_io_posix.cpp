@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -127,29 +128,31 @@ void MovieFile::close() {
     written_ = 0;
 }
 
-// Linux moves the bytes file to file inside the kernel with copy_file_range.
-OSErr MovieFile::copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::size_t n,
-                            std::size_t& done, bool& available) {
+// Linux moves the bytes file to file inside the kernel with copy_file_range,
+// asked for all that remains each time; it answers short copies only at its
+// own limit per call (about 2 GiB) or when interrupted.
+OSErr MovieFile::copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
+                            std::uint64_t n, std::uint64_t& done) {
 #ifdef __linux__
+    constexpr std::uint64_t largest_call = 0x7FFFF000;  // what Linux moves at most per call
     while (done < n) {
         off_t in = off_t(src_offset + done), outp = off_t(dst_offset + done);
-        ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, n - done, 0);
+        const std::size_t wanted = std::size_t(std::min(n - done, largest_call));
+        ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, wanted, 0);
         if (got > 0) {
-            done += std::size_t(got);
+            done += std::uint64_t(got);
         } else if (got == 0) {
             return eofErr;
         } else if (errno == EINTR) {
             continue;
         } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
-            available = false;  // not across these files: the buffered copy takes over
-            return noErr;
+            return noErr;  // not across these files: the buffered copy takes over
         } else {
             return errno == ENOSPC ? OSErr(-34) : ioErr;
         }
     }
 #else
     (void)src, (void)src_offset, (void)dst_offset, (void)n, (void)done;
-    available = false;
 #endif
     return noErr;
 }

@@ -121,9 +121,7 @@ void MovieFile::close() {
 }
 
 // Windows has no positioned file-to-file copy; the buffered copy does it all.
-OSErr MovieFile::copy_by_os(const MovieFile&, std::uint64_t, std::uint64_t, std::size_t, std::size_t&,
-                            bool& available) {
-    available = false;
+OSErr MovieFile::copy_by_os(const MovieFile&, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t&) {
     return noErr;
 }
 
