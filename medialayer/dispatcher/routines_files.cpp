@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "medialayer/dispatcher/dispatcher_state.h"
-#include "medialayer/dispatcher/file_system.h"
+#include "medialayer/src/file_io.h"
 #include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routines.h"
 

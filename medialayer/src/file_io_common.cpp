@@ -63,6 +63,23 @@ OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::
     return noErr;
 }
 
+OSErr os_error(unsigned long native) {
+    for (const OsErrorCode& entry : os_error_codes())
+        if (entry.native == native) return entry.code;
+    return ioErr;
+}
+
+OSErr remove_file(const std::string& path) {
+    if (path_kind(path) == PathKind::other) return fnfErr;
+    return remove_path(path);
+}
+
+OSErr create_empty_file(const std::string& path) {
+    MovieFile file;
+    const OSErr err = MovieFile::create(path, false, file);
+    return err == fnfErr ? dirNFErr : err;  // creating, a name not found is its folder
+}
+
 std::string temporary_name_beside(const std::string& target, std::uint64_t process, unsigned n) {
     std::filesystem::path t(target);
     std::string name(".");
