@@ -7,7 +7,7 @@
 
 #include "medialayer/movie_api.h"
 #include "objectmovie/navg_record.h"
-#include "objectmovie/tests/atom_walk.h"
+#include "medialayer/tests/atom_walk.h"
 #include "objectmovie/tests/ffmpeg_tools.h"
 #include "objectmovie/tests/record_cases.h"
 #include "objectmovie/tests/writer_fixture.h"
@@ -16,6 +16,7 @@
 namespace {
 
 using fixtures::read_file;
+using namespace atom_walk;
 
 const medialayer::UserDataItem* user_item(const medialayer::MovieReader& movie, const char (&type)[5]) {
     for (const auto& item : movie.user_data()) {

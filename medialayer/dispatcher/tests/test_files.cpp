@@ -8,6 +8,7 @@
 #include <random>
 
 #include "medialayer/movie_api.h"
+#include "medialayer/tests/atom_walk.h"
 
 namespace fs = std::filesystem;
 
@@ -84,22 +85,7 @@ void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes
 }
 
 std::vector<std::string> top_level_atoms(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = read_bytes(path);
-    const auto be32 = [&](std::size_t at) {
-        return std::uint64_t(bytes[at]) << 24 | std::uint64_t(bytes[at + 1]) << 16 | std::uint64_t(bytes[at + 2]) << 8 |
-               bytes[at + 3];
-    };
-    std::vector<std::string> types;
-    std::size_t at = 0;
-    while (at + 8 <= bytes.size()) {
-        std::uint64_t size = be32(at);
-        types.emplace_back(reinterpret_cast<const char*>(&bytes[at + 4]), 4);
-        if (size == 1 && at + 16 <= bytes.size()) size = be32(at + 8) << 32 | be32(at + 12);
-        if (size == 0) size = bytes.size() - at;
-        if (size < 8) break;
-        at += size;
-    }
-    return types;
+    return atom_walk::types_of(atom_walk::atoms_in(read_bytes(path)));
 }
 
 std::vector<std::uint8_t> sample_record() {
