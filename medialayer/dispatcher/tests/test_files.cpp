@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 
 #include "medialayer/movie_api.h"
-#include "medialayer/tests/atom_walk.h"
 
 namespace fs = std::filesystem;
 
@@ -72,20 +69,6 @@ OSErr write_frame_movie(const std::string& path, const FrameMovie& movie) {
 bool file_exists(const std::string& path) {
     std::error_code ignored;
     return fs::exists(path, ignored);
-}
-
-std::vector<std::uint8_t> read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-std::vector<std::string> top_level_atoms(const std::string& path) {
-    return atom_walk::types_of(atom_walk::atoms_in(read_bytes(path)));
 }
 
 std::vector<std::uint8_t> sample_record() {
