@@ -1,7 +1,7 @@
 // FlattenMovieData: a self-contained copy of a movie, movie atom first, sample
 // bytes copied file to file into one media data atom, each run of adjacent
-// samples in one call. Written beside the
-// target and renamed over it, so a failure never costs the older file.
+// samples in one call. Written beside the target and renamed over it, so a
+// failure never costs the older file.
 #include <algorithm>
 #include <map>
 
