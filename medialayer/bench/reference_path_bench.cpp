@@ -1,7 +1,9 @@
 // Times the object-movie path of the media layer on a large frame movie
-// against `cp` of the same file, and reports the process's peak memory.
+// against `cp` of the same file followed by `sync` of the copy (the flatten
+// flushes its output before the rename, so both sides pay for one flush),
+// and reports the process's peak memory.
 //
-// Usage: medialayer_reference_path_bench [work-dir] [megabytes=128] [repetitions=7]
+// Usage: medialayer_reference_path_bench [work-dir] [megabytes=116] [repetitions=5]
 // The path timed: load the frame movie, new movie with a track and media,
 // insert the whole track by reference, user data, movie resource into the
 // intermediate file, reload it, flatten into the output, delete the intermediate.
@@ -84,8 +86,8 @@ double median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     std::string dir = argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string();
-    std::uint64_t megabytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 128;
-    int repetitions = argc > 3 ? std::atoi(argv[3]) : 7;
+    std::uint64_t megabytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 116;
+    int repetitions = argc > 3 ? std::atoi(argv[3]) : 5;
     if (megabytes < 1 || repetitions < 1) return 2;
     std::string frames = dir + "/bench-frames.mov", intermediate = dir + "/bench-object.mot",
                 output = dir + "/bench-object.mov", copy = dir + "/bench-copy.mov";
@@ -97,7 +99,7 @@ int main(int argc, char** argv) {
     std::printf("frame movie: %.1f MiB written in %.3f s\n", double(size) / (1 << 20), write_time);
 
     std::vector<double> ours, cp;
-    const std::string command = "cp '" + frames + "' '" + copy + "'";
+    const std::string command = "cp '" + frames + "' '" + copy + "' && sync '" + copy + "'";
     for (int r = 0; r < repetitions; ++r) {
         std::remove(output.c_str());
         std::remove(copy.c_str());
@@ -113,13 +115,13 @@ int main(int argc, char** argv) {
             }
         }
     }
-    // Best of the runs is the figure least disturbed by other work on the machine.
-    double best_ours = *std::min_element(ours.begin(), ours.end()), best_cp = *std::min_element(cp.begin(), cp.end());
-    std::printf("cp:             best %.3f s, median %.3f s over %d runs\n", best_cp, median(cp), repetitions);
-    std::printf("reference path: best %.3f s, median %.3f s (load, insert by reference, movie resource, reload, "
-                "flatten)\n", best_ours, median(ours));
-    std::printf("ratio:          %.2f x cp best, %.2f x cp median (target <= 1.30)\n", best_ours / best_cp,
-                median(ours) / median(cp));
+    // The median is the figure; the best shows how far the machine's other work moved it.
+    const double target = megabytes >= 1024 ? 1.05 : 1.15;
+    std::printf("cp + sync:      median %.3f s, best %.3f s over %d runs\n", median(cp),
+                *std::min_element(cp.begin(), cp.end()), repetitions);
+    std::printf("reference path: median %.3f s, best %.3f s (load, insert by reference, movie resource, reload, "
+                "flatten)\n", median(ours), *std::min_element(ours.begin(), ours.end()));
+    std::printf("ratio:          %.2f x cp median (target <= %.2f)\n", median(ours) / median(cp), target);
     std::printf("peak memory:    %.1f MiB (ru_maxrss; target < 32)\n", double(peak_kib()) / 1024);
     std::printf("output:         %.1f MiB\n", double(std::filesystem::file_size(output)) / (1 << 20));
     for (const auto& p : {frames, output, copy}) std::remove(p.c_str());

@@ -8,14 +8,14 @@
 #include "medialayer/dispatcher/library_export.h"
 #include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routine_table.h"
+#include "medialayer/dispatcher/test_hooks.h"
 
 using namespace medialayer::dispatch;
 
 namespace {
 
 std::intptr_t dispatch(std::uint32_t selector, std::va_list* arguments) {
-    DispatcherState& s = state();
-    const OSErr fault = s.faults.take(selector);
+    const OSErr fault = planned_fault(selector);
     const RoutineEntry* routine = find_routine(selector);
     if (routine == nullptr) return raise_error(unimpErr);
     if (fault != noErr) {

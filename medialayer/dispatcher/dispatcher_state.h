@@ -4,7 +4,6 @@
 // the state takes no locks.
 #pragma once
 
-#include "medialayer/dispatcher/fault_plan.h"
 #include "medialayer/dispatcher/file_refs.h"
 #include "medialayer/dispatcher/file_specs.h"
 #include "medialayer/dispatcher/handle_table.h"
@@ -18,10 +17,7 @@ struct DispatcherState {
     FileTable files;
     PointerTable pointers;
     DirectoryTable directories;
-    FaultPlan faults;
     StickyError sticky;
-    // Test control: flatten as QuickTime does, deleting the older target first.
-    bool flatten_deletes_first = false;
 };
 
 DispatcherState& state();

@@ -2,58 +2,32 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 #include "medialayer/dispatcher/routines.h"
-#include "medialayer/dispatcher/variadic_call.h"
-#include "quicktime/qt_selectors.h"
+#include "quicktime/qt_calls.h"
+#include "quicktime/qt_received_call.h"
 
 namespace medialayer::dispatch {
 namespace {
 
-namespace sel = qt_selector;
-namespace r = routine;
-constexpr auto code = Reports::error_code;
-constexpr auto sticky = Reports::sticky_only;
+constexpr auto error_code = Reports::error_code;
+constexpr auto sticky_only = Reports::sticky_only;
+
+// The plug-in's stub and the routine behind its selector take and answer the same
+// types, so what the one passes is what the other reads.
+#define QT_ROUTINE(name, selector, result, reports, ...)                                                \
+    static_assert(std::is_same_v<decltype(&::name), decltype(&routine::name)> &&                        \
+                      std::is_same_v<decltype(&routine::name), std::add_pointer_t<QT_SIGNATURE(result, __VA_ARGS__)>>, \
+                  #name ": the stub and the routine disagree");
+#include "quicktime/qt_routines.inc"
 
 // Sorted by selector for the binary search below.
 constexpr auto make_table() {
     std::array table{
-        RoutineEntry{sel::GetMoviesStickyError, call_routine<r::GetMoviesStickyError>, code},
-        RoutineEntry{sel::DisposeMovie, call_routine<r::DisposeMovie>, sticky},
-        RoutineEntry{sel::SetMoviePreviewTime, call_routine<r::SetMoviePreviewTime>, sticky},
-        RoutineEntry{sel::SetMoviePosterTime, call_routine<r::SetMoviePosterTime>, sticky},
-        RoutineEntry{sel::GetMovieTime, call_routine<r::GetMovieTime>, sticky},
-        RoutineEntry{sel::SetMovieTimeValue, call_routine<r::SetMovieTimeValue>, sticky},
-        RoutineEntry{sel::GetMovieUserData, call_routine<r::GetMovieUserData>, sticky},
-        RoutineEntry{sel::SetTrackEnabled, call_routine<r::SetTrackEnabled>, sticky},
-        RoutineEntry{sel::GetTrackDuration, call_routine<r::GetTrackDuration>, sticky},
-        RoutineEntry{sel::GetTrackLayer, call_routine<r::GetTrackLayer>, sticky},
-        RoutineEntry{sel::SetTrackLayer, call_routine<r::SetTrackLayer>, sticky},
-        RoutineEntry{sel::GetTrackVolume, call_routine<r::GetTrackVolume>, sticky},
-        RoutineEntry{sel::GetTrackDimensions, call_routine<r::GetTrackDimensions>, sticky},
-        RoutineEntry{sel::GetTrackMedia, call_routine<r::GetTrackMedia>, sticky},
-        RoutineEntry{sel::GetMediaTimeScale, call_routine<r::GetMediaTimeScale>, sticky},
-        RoutineEntry{sel::GetMediaHandlerDescription, call_routine<r::GetMediaHandlerDescription>, sticky},
-        RoutineEntry{sel::InsertTrackSegment, call_routine<r::InsertTrackSegment>, code},
-        RoutineEntry{sel::CloseMovieFile, call_routine<r::CloseMovieFile>, code},
-        RoutineEntry{sel::AddMovieResource, call_routine<r::AddMovieResource>, code},
-        RoutineEntry{sel::ClearMoviesStickyError, call_routine<r::ClearMoviesStickyError>, sticky},
-        RoutineEntry{sel::NewMovieFromFile, call_routine<r::NewMovieFromFile>, code},
-        RoutineEntry{sel::GetMovieNextInterestingTime, call_routine<r::GetMovieNextInterestingTime>, sticky},
-        RoutineEntry{sel::SetUserDataItem, call_routine<r::SetUserDataItem>, code},
-        RoutineEntry{sel::CopyTrackSettings, call_routine<r::CopyTrackSettings>, code},
-        RoutineEntry{sel::DeleteMovieFile, call_routine<r::DeleteMovieFile>, code},
-        RoutineEntry{sel::NewMovieTrack, call_routine<r::NewMovieTrack>, sticky},
-        RoutineEntry{sel::NewTrackMedia, call_routine<r::NewTrackMedia>, sticky},
-        RoutineEntry{sel::CreateMovieFile, call_routine<r::CreateMovieFile>, code},
-        RoutineEntry{sel::OpenMovieFile, call_routine<r::OpenMovieFile>, code},
-        RoutineEntry{sel::FlattenMovieData, call_routine<r::FlattenMovieData>, sticky},
-        RoutineEntry{sel::SetMoviePlayHints, call_routine<r::SetMoviePlayHints>, sticky},
-        RoutineEntry{sel::GetMovieIndTrackType, call_routine<r::GetMovieIndTrackType>, sticky},
-        RoutineEntry{sel::NewPtr, call_routine<r::NewPtr>, sticky},
-        RoutineEntry{sel::DisposePtr, call_routine<r::DisposePtr>, sticky},
-        RoutineEntry{sel::NativePathNameToFSSpec, call_routine<r::NativePathNameToFSSpec>, code},
-        RoutineEntry{sel::QTMLReferenceQuery, call_routine<r::qtml_reference_query>, sticky},
+#define QT_ROUTINE(name, selector, result, reports, ...) \
+    RoutineEntry{selector, qt_receive::call_routine<&routine::name>, reports},
+#include "quicktime/qt_routines.inc"
     };
     std::sort(table.begin(), table.end(),
               [](const RoutineEntry& a, const RoutineEntry& b) { return a.selector < b.selector; });

@@ -4,9 +4,10 @@
 #include <utility>
 
 #include "medialayer/dispatcher/dispatcher_state.h"
-#include "medialayer/dispatcher/file_system.h"
+#include "medialayer/src/file_io.h"
 #include "quicktime/qt_types.h"
 #include "medialayer/dispatcher/routines.h"
+#include "medialayer/dispatcher/test_hooks.h"
 
 namespace medialayer::dispatch::routine {
 namespace {
@@ -127,7 +128,7 @@ Movie FlattenMovieData(Movie movie, std::int32_t /*flatten_flags*/, const FSSpec
     if (const OSErr err = s.directories.path_of(spec, path); err != noErr) return raise_error(err), nullptr;
     const bool replace = (static_cast<std::uint32_t>(create_flags) & create_delete_current_file) != 0;
     if (!replace && path_kind(path) != PathKind::missing) return raise_error(dupFNErr), nullptr;
-    if (replace && s.flatten_deletes_first && path_kind(path) == PathKind::file)
+    if (replace && flatten_deletes_first() && path_kind(path) == PathKind::file)
         if (const OSErr err = remove_file(path); err != noErr) return raise_error(err), nullptr;
     if (const OSErr err = flatten_movie(source->model, path); err != noErr) return raise_error(err), nullptr;
 

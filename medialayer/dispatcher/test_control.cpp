@@ -1,23 +1,40 @@
-// Controls for tests, exported beside the entry points but never reached through the dispatcher.
+// Controls for tests, exported beside the entry points but never reached
+// through the dispatcher; built in only with ORBIVANE_QTS_TEST_CONTROLS=ON.
 #include "medialayer/test_control.h"
 
 #include "medialayer/dispatcher/dispatcher_state.h"
+#include "medialayer/dispatcher/fault_plan.h"
 #include "medialayer/dispatcher/library_export.h"
+#include "medialayer/dispatcher/test_hooks.h"
 
 using namespace medialayer::dispatch;
+
+namespace {
+
+FaultPlan faults;
+bool deletes_first = false;
+
+}  // namespace
+
+namespace medialayer::dispatch {
+
+OSErr planned_fault(std::uint32_t selector) { return faults.take(selector); }
+bool flatten_deletes_first() { return deletes_first; }
+
+}  // namespace medialayer::dispatch
 
 extern "C" {
 
 QTS_EXPORT void medialayer_fault_reset() {
-    state().faults.reset();
-    state().flatten_deletes_first = false;
+    faults.reset();
+    deletes_first = false;
     medialayer::set_write_fault_hook(nullptr);
 }
 
-QTS_EXPORT void medialayer_fault_on_call(std::uint32_t nth, std::int16_t code) { state().faults.fail_call(nth, code); }
+QTS_EXPORT void medialayer_fault_on_call(std::uint32_t nth, std::int16_t code) { faults.fail_call(nth, code); }
 
 QTS_EXPORT void medialayer_fault_on_selector(std::uint32_t selector, std::int16_t code, std::uint32_t occurrence) {
-    state().faults.fail_selector(selector, code, occurrence);
+    faults.fail_selector(selector, code, occurrence);
 }
 
 QTS_EXPORT void medialayer_fault_on_write(std::uint64_t after_bytes, std::int16_t code) {
@@ -38,8 +55,8 @@ QTS_EXPORT void medialayer_get_live_counts(medialayer_live_counts* counts) {
     counts->pointers = static_cast<std::int32_t>(s.pointers.count());
 }
 
-QTS_EXPORT std::uint32_t medialayer_call_count() { return state().faults.calls(); }
+QTS_EXPORT std::uint32_t medialayer_call_count() { return faults.calls(); }
 
-QTS_EXPORT void medialayer_flatten_deletes_first(std::int32_t on) { state().flatten_deletes_first = on != 0; }
+QTS_EXPORT void medialayer_flatten_deletes_first(std::int32_t on) { deletes_first = on != 0; }
 
 }  // extern "C"

@@ -9,7 +9,6 @@
 
 namespace medialayer {
 namespace {
-constexpr std::size_t copy_step = 8u << 20;  // bytes per copy step, so faults and progress land part way
 constexpr std::size_t copy_buffer_size = 1u << 20;
 
 WriteFaultHook& fault_hook() {
@@ -49,26 +48,36 @@ OSErr MovieFile::write_at(std::uint64_t offset, const void* data, std::size_t n)
 
 OSErr MovieFile::copy_from(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
                            std::uint64_t n) {
-    bool os_copy = true;
+    if (OSErr err = check_fault(n)) return err;
+    // The whole length goes to the OS's copy at once; what it cannot do, the buffer does.
+    std::uint64_t done = 0;
+    if (OSErr err = copy_by_os(src, src_offset, dst_offset, n, done)) return err;
     std::vector<char> buffer;
-    while (n > 0) {
-        std::size_t step = std::size_t(n < copy_step ? n : copy_step);
-        if (OSErr err = check_fault(step)) return err;
-        std::size_t done = 0;
-        if (os_copy)
-            if (OSErr err = copy_by_os(src, src_offset, dst_offset, step, done, os_copy)) return err;
-        if (done < step && buffer.empty()) buffer.resize(std::min(step, copy_buffer_size));
-        while (done < step) {
-            std::size_t chunk = std::min(buffer.size(), step - done);
-            if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
-            if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
-            done += chunk;
-        }
-        src_offset += step;
-        dst_offset += step;
-        n -= step;
+    if (done < n) buffer.resize(std::size_t(std::min<std::uint64_t>(n - done, copy_buffer_size)));
+    while (done < n) {
+        const std::size_t chunk = std::size_t(std::min<std::uint64_t>(buffer.size(), n - done));
+        if (OSErr err = src.read_at(src_offset + done, buffer.data(), chunk)) return err;
+        if (OSErr err = write_raw(dst_offset + done, buffer.data(), chunk)) return err;
+        done += chunk;
     }
     return noErr;
+}
+
+OSErr os_error(unsigned long native) {
+    for (const OsErrorCode& entry : os_error_codes())
+        if (entry.native == native) return entry.code;
+    return ioErr;
+}
+
+OSErr remove_file(const std::string& path) {
+    if (path_kind(path) == PathKind::other) return fnfErr;
+    return remove_path(path);
+}
+
+OSErr create_empty_file(const std::string& path) {
+    MovieFile file;
+    const OSErr err = MovieFile::create(path, false, file);
+    return err == fnfErr ? dirNFErr : err;  // creating, a name not found is its folder
 }
 
 std::string temporary_name_beside(const std::string& target, std::uint64_t process, unsigned n) {

@@ -1,37 +1,34 @@
 // POSIX file layer: pread/pwrite, and copy_file_range for sample bytes on
 // Linux so they move file to file inside the kernel.
-#ifndef _WIN32
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
 #include "file_io.h"
 
 namespace medialayer {
 namespace {
 
-OSErr errno_to_oserr(int e) {
-    switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-        return fnfErr;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return permErr;
-    case EEXIST:
-        return dupFNErr;
-    case ENOMEM:
-        return memFullErr;
-    default:
-        return ioErr;
-    }
-}
+constexpr std::array<OsErrorCode, 11> errno_codes{{
+    {ENOENT, fnfErr},
+    {ENOTDIR, fnfErr},  // a file where the path wants a folder: the name leads nowhere
+    {EISDIR, fnfErr},
+    {ENAMETOOLONG, bdNamErr},
+    {EACCES, permErr},
+    {EPERM, permErr},
+    {EROFS, permErr},
+    {EEXIST, dupFNErr},
+    {ENOMEM, memFullErr},
+    {ENOSPC, dskFulErr},
+    {EDQUOT, dskFulErr},
+}};
+
+OSErr errno_to_oserr(int e) { return os_error(static_cast<unsigned long>(e)); }
 
 OSErr open_fd(const std::string& path, int flags, MovieFile& out, int& fd_out) {
     if (path.empty()) return paramErr;
@@ -59,6 +56,8 @@ OSErr flush_to_disk(const std::string& path, int flags) {
 }
 
 }  // namespace
+
+std::span<const OsErrorCode> os_error_codes() { return errno_codes; }
 
 struct MovieFileAccess {
     static int& fd(MovieFile& f) { return f.handle_; }
@@ -101,7 +100,7 @@ OSErr MovieFile::write_raw(std::uint64_t offset, const void* data, std::size_t n
         ssize_t put = ::pwrite(handle_, p, n, off_t(offset));
         if (put < 0) {
             if (errno == EINTR) continue;
-            return errno == ENOSPC ? OSErr(-34) : ioErr;  // dskFulErr
+            return errno_to_oserr(errno);
         }
         p += put;
         n -= std::size_t(put);
@@ -127,29 +126,31 @@ void MovieFile::close() {
     written_ = 0;
 }
 
-// Linux moves the bytes file to file inside the kernel with copy_file_range.
-OSErr MovieFile::copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset, std::size_t n,
-                            std::size_t& done, bool& available) {
+// Linux moves the bytes file to file inside the kernel with copy_file_range,
+// asked for all that remains each time; it answers short copies only at its
+// own limit per call (about 2 GiB) or when interrupted.
+OSErr MovieFile::copy_by_os(const MovieFile& src, std::uint64_t src_offset, std::uint64_t dst_offset,
+                            std::uint64_t n, std::uint64_t& done) {
 #ifdef __linux__
+    constexpr std::uint64_t largest_call = 0x7FFFF000;  // what Linux moves at most per call
     while (done < n) {
         off_t in = off_t(src_offset + done), outp = off_t(dst_offset + done);
-        ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, n - done, 0);
+        const std::size_t wanted = std::size_t(std::min(n - done, largest_call));
+        ssize_t got = ::copy_file_range(src.handle_, &in, handle_, &outp, wanted, 0);
         if (got > 0) {
-            done += std::size_t(got);
+            done += std::uint64_t(got);
         } else if (got == 0) {
             return eofErr;
         } else if (errno == EINTR) {
             continue;
         } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
-            available = false;  // not across these files: the buffered copy takes over
-            return noErr;
+            return noErr;  // not across these files: the buffered copy takes over
         } else {
-            return errno == ENOSPC ? OSErr(-34) : ioErr;
+            return errno_to_oserr(errno);
         }
     }
 #else
     (void)src, (void)src_offset, (void)dst_offset, (void)n, (void)done;
-    available = false;
 #endif
     return noErr;
 }
@@ -166,16 +167,22 @@ OSErr replace_file(const std::string& from, const std::string& to) {
     return noErr;
 }
 
+PathKind path_kind(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return PathKind::missing;
+    return S_ISREG(info.st_mode) ? PathKind::file : PathKind::other;
+}
 
-OSErr remove_file(const std::string& path) {
+OSErr check_access(const std::string& path, bool write) {
+    if (path_kind(path) != PathKind::file) return fnfErr;
+    const int fd = ::open(path.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) return errno_to_oserr(errno);
+    ::close(fd);
+    return noErr;
+}
+
+OSErr remove_path(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? noErr : errno_to_oserr(errno);
 }
 
-bool file_exists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 }  // namespace medialayer
-
-#endif

@@ -1,40 +1,32 @@
 // Win32 file layer: positioned ReadFile/WriteFile and MoveFileEx for the
 // atomic replace; sample bytes go through the shared buffered copy.
-#ifdef _WIN32
-
 #include <windows.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <array>
 
 #include "file_io.h"
 
 namespace medialayer {
 namespace {
 
-OSErr last_error_to_oserr() {
-    switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-        return fnfErr;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-        return permErr;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return dupFNErr;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return memFullErr;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return -34;  // dskFulErr
-    default:
-        return ioErr;
-    }
-}
+constexpr std::array<OsErrorCode, 13> last_error_codes{{
+    {ERROR_FILE_NOT_FOUND, fnfErr},
+    {ERROR_PATH_NOT_FOUND, fnfErr},  // as POSIX's ENOENT for a missing folder
+    {ERROR_INVALID_NAME, bdNamErr},
+    {ERROR_FILENAME_EXCED_RANGE, bdNamErr},
+    {ERROR_ACCESS_DENIED, permErr},
+    {ERROR_SHARING_VIOLATION, permErr},
+    {ERROR_WRITE_PROTECT, permErr},
+    {ERROR_FILE_EXISTS, dupFNErr},
+    {ERROR_ALREADY_EXISTS, dupFNErr},
+    {ERROR_NOT_ENOUGH_MEMORY, memFullErr},
+    {ERROR_OUTOFMEMORY, memFullErr},
+    {ERROR_DISK_FULL, dskFulErr},
+    {ERROR_HANDLE_DISK_FULL, dskFulErr},
+}};
+
+OSErr last_error_to_oserr() { return os_error(GetLastError()); }
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -46,6 +38,8 @@ OVERLAPPED at(std::uint64_t offset) {
 }
 
 }  // namespace
+
+std::span<const OsErrorCode> os_error_codes() { return last_error_codes; }
 
 struct MovieFileAccess {
     static OSErr open(const std::string& path, DWORD access, DWORD disposition, MovieFile& out) {
@@ -121,9 +115,7 @@ void MovieFile::close() {
 }
 
 // Windows has no positioned file-to-file copy; the buffered copy does it all.
-OSErr MovieFile::copy_by_os(const MovieFile&, std::uint64_t, std::uint64_t, std::size_t, std::size_t&,
-                            bool& available) {
-    available = false;
+OSErr MovieFile::copy_by_os(const MovieFile&, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t&) {
     return noErr;
 }
 
@@ -133,15 +125,21 @@ OSErr replace_file(const std::string& from, const std::string& to) {
                : last_error_to_oserr();
 }
 
-OSErr remove_file(const std::string& path) {
-    return DeleteFileA(path.c_str()) ? noErr : last_error_to_oserr();
+PathKind path_kind(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::other : PathKind::file;
 }
 
-bool file_exists(const std::string& path) {
-    DWORD attrs = GetFileAttributesA(path.c_str());
-    return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+OSErr check_access(const std::string& path, bool write) {
+    if (path_kind(path) != PathKind::file) return fnfErr;
+    const DWORD access = GENERIC_READ | (write ? GENERIC_WRITE : 0);
+    const HANDLE file = CreateFileA(path.c_str(), access, share_all, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return last_error_to_oserr();
+    CloseHandle(file);
+    return noErr;
 }
+
+OSErr remove_path(const std::string& path) { return DeleteFileA(path.c_str()) ? noErr : last_error_to_oserr(); }
 
 }  // namespace medialayer
-
-#endif

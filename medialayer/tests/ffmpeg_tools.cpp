@@ -1,8 +1,11 @@
 #include "ffmpeg_tools.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace medialayer::testing {
 namespace {
@@ -32,6 +35,10 @@ std::string field(const std::string& line, const std::string& key) {
 
 int run_command(const std::string& command, std::string& output) {
     output.clear();
+#ifdef _WIN32
+    (void)command;
+    return -1;
+#else
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return -1;
     char buffer[4096];
@@ -39,6 +46,7 @@ int run_command(const std::string& command, std::string& output) {
     while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
     int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 bool ffmpeg_available() {
@@ -58,13 +66,14 @@ std::string shell_quoted(const std::string& path) {
 
 std::vector<ProbedStream> probe_streams(const std::string& path) {
     std::string out;
-    run_command("ffprobe -v error -count_frames -select_streams v -show_entries "
-                "stream=codec_name,width,height,nb_read_frames -of compact=p=0 " + shell_quoted(path),
+    run_command("ffprobe -v error -count_frames -show_entries "
+                "stream=codec_type,codec_name,width,height,nb_read_frames -of compact=p=0 " + shell_quoted(path),
                 out);
     std::vector<ProbedStream> streams;
     for (const auto& line : lines(out)) {
         if (line.empty()) continue;
         ProbedStream s;
+        s.codec_type = field(line, "codec_type");
         s.codec_name = field(line, "codec_name");
         s.width = std::atoi(field(line, "width").c_str());
         s.height = std::atoi(field(line, "height").c_str());

@@ -1,4 +1,6 @@
-// Running ffmpeg and ffprobe (from PATH) and reading what they report.
+// Running ffmpeg and ffprobe (from PATH) and reading what they report: an
+// independent check of the files we write. Linux only; the Windows build
+// has no ffmpeg to run, so there ffmpeg_available() is false.
 #pragma once
 
 #include <string>
@@ -15,12 +17,13 @@ bool ffmpeg_available();
 std::string shell_quoted(const std::string& path);
 
 struct ProbedStream {
+    std::string codec_type;  // "video", "audio", "data", ...
     std::string codec_name;
     int width = 0;
     int height = 0;
     int frames = 0;  // nb_read_frames
 };
-// The video streams ffprobe finds in a file.
+// Every stream ffprobe finds in a file.
 std::vector<ProbedStream> probe_streams(const std::string& path);
 
 struct ProbedPacket {

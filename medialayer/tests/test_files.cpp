@@ -72,55 +72,13 @@ WrittenMovie write_raw_movie(const std::string& path, std::uint16_t width, std::
 }
 
 std::vector<std::string> top_level_atoms(const std::string& path) {
-    std::vector<std::string> types;
-    auto bytes = read_bytes(path);
-    std::size_t pos = 0;
-    while (bytes.size() - pos >= 8) {
-        std::uint64_t size = (std::uint64_t(bytes[pos]) << 24) | (bytes[pos + 1] << 16) | (bytes[pos + 2] << 8) | bytes[pos + 3];
-        types.emplace_back(reinterpret_cast<const char*>(&bytes[pos + 4]), 4);
-        if (size == 1) {
-            size = 0;
-            for (int i = 0; i < 8; ++i) size = (size << 8) | bytes[pos + 8 + i];
-        }
-        if (size < 8 || size > bytes.size() - pos) break;
-        pos += std::size_t(size);
-    }
-    return types;
+    return atom_walk::types_of(atom_walk::atoms_in(read_bytes(path)));
 }
 
 std::string fourcc_text(std::uint32_t type) {
     std::string s(4, ' ');
     for (int i = 0; i < 4; ++i) s[i] = char(type >> (24 - 8 * i));
     return s;
-}
-
-std::uint32_t get32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return (std::uint32_t(bytes.at(at)) << 24) | (std::uint32_t(bytes.at(at + 1)) << 16) |
-           (std::uint32_t(bytes.at(at + 2)) << 8) | bytes.at(at + 3);
-}
-
-void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.at(at + i) = std::uint8_t(value >> (24 - 8 * i));
-}
-
-std::size_t find_atom(const std::vector<std::uint8_t>& bytes, const std::vector<std::string>& path) {
-    std::size_t begin = 0, end = bytes.size(), found = std::string::npos;
-    for (const auto& type : path) {
-        found = std::string::npos;
-        for (std::size_t pos = begin; end - pos >= 8;) {
-            std::size_t size = get32(bytes, pos);
-            if (size < 8 || size > end - pos) return std::string::npos;
-            if (std::string(reinterpret_cast<const char*>(&bytes[pos + 4]), 4) == type) {
-                found = pos;
-                break;
-            }
-            pos += size;
-        }
-        if (found == std::string::npos) return found;
-        begin = found + 8;
-        end = found + get32(bytes, found);
-    }
-    return found;
 }
 
 }  // namespace medialayer::testing

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "atom_walk.h"
 #include "medialayer/movie_api.h"
 
 namespace medialayer::testing {
@@ -47,10 +48,9 @@ std::vector<std::string> top_level_atoms(const std::string& path);
 
 std::string fourcc_text(std::uint32_t type);
 
-// Offset of the atom header reached by `path` (e.g. {"moov","trak","mdia"}),
-// walking plain containers; npos when absent. Independent of the layer's parser.
-std::size_t find_atom(const std::vector<std::uint8_t>& bytes, const std::vector<std::string>& path);
-std::uint32_t get32(const std::vector<std::uint8_t>& bytes, std::size_t at);
-void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);
+// The atom walk of atom_walk.h, independent of the layer's parser.
+using atom_walk::find_atom;
+using atom_walk::get32;
+using atom_walk::put32;
 
 }  // namespace medialayer::testing

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "objectmovie/tests/atom_walk.h"
+#include "medialayer/tests/atom_walk.h"
 #include "objectmovie/tests/writer_fixture.h"
 #include "objectmovie/write_object_movie.h"
 #include "quicktime/qt_calls.h"
@@ -16,6 +16,7 @@
 namespace {
 
 using fixtures::read_file;
+using namespace atom_walk;
 
 constexpr OSErr injected = -5123;  // a code no step produces by itself
 

@@ -8,11 +8,12 @@
 #include <memory>
 
 #include "objectmovie/big_endian.h"
-#include "objectmovie/tests/atom_walk.h"
+#include "medialayer/tests/atom_walk.h"
 
 namespace fixtures {
 
 namespace fs = std::filesystem;
+using namespace atom_walk;
 
 ScratchFolder::ScratchFolder() {
     static std::atomic<unsigned> counter{0};

@@ -3,10 +3,10 @@
 #include <cstdarg>
 #include <cstring>
 #include <map>
-#include <sstream>
+#include <type_traits>
 
 #include "quicktime/qt_binding.h"
-#include "quicktime/qt_selectors.h"
+#include "quicktime/qt_received_call.h"
 
 namespace {
 
@@ -20,7 +20,10 @@ const std::map<const void*, std::string> handle_names = {
     {&handle_space[3], "flattened-movie"}, {&handle_space[4], "frame-track"}, {&handle_space[5], "frame-media"},
     {&handle_space[6], "new-track"},     {&handle_space[7], "new-media"},    {&handle_space[8], "user-data"},
 };
-void* handle(int index) { return &handle_space[index]; }
+template <typename Handle>
+Handle handle(int index) {
+    return reinterpret_cast<Handle>(&handle_space[index]);
+}
 char record_block[48];
 
 std::string name_of(const void* p) {
@@ -58,239 +61,37 @@ void fill_file_record(const char* path, FSSpec* file) {
     std::memcpy(file->name + 1, name, file->name[0]);
 }
 
-std::intptr_t record(std::uint32_t selector, std::va_list args) {
-    namespace sel = qt_selector;
+// Reads each routine's arguments by its signature in the routine list and hands
+// them to the stand-in's answer of the same name.
+std::intptr_t record(std::uint32_t selector, std::va_list* arguments) {
     RecordingDispatcher& d = *active;
-    const bool fail = selector == d.fail_selector && ++seen[selector] == d.fail_occurrence;
-    std::ostringstream call;
+    d.failing = selector == d.fail_selector && ++seen[selector] == d.fail_occurrence;
+    d.line.str("");
     std::intptr_t answer = 0;
+    bool answers_handle = false;
     switch (selector) {
-    case sel::NativePathNameToFSSpec: {
-        const char* path = va_arg(args, char*);
-        auto* where = va_arg(args, FSSpec*);
-        call << "NativePathNameToFSSpec " << path << " " << va_arg(args, std::int32_t);
-        fill_file_record(path, where);
+#define QT_ROUTINE(name, selector, result, reports, ...)                                            \
+    case selector:                                                                                  \
+        answer = qt_receive::Call<QT_SIGNATURE(result, __VA_ARGS__)>::with(                         \
+            [&d](auto... values) { return d.name(values...); }, arguments);                         \
+        answers_handle = std::is_pointer_v<result>;                                                 \
         break;
+#include "quicktime/qt_routines.inc"
+    default: d.line << "unexpected " << hex(selector); break;
     }
-    case sel::CreateMovieFile: {
-        const auto* where = va_arg(args, const FSSpec*);
-        const OSType creator = va_arg(args, OSType);
-        const int script = va_arg(args, int);
-        const std::int32_t flags = va_arg(args, std::int32_t);
-        auto* file = va_arg(args, std::int16_t*);
-        auto* movie = va_arg(args, Movie*);
-        call << "CreateMovieFile " << name_of(where) << " " << code_text(creator) << " " << script << " "
-             << hex(std::uint32_t(flags));
-        if (!fail) {
-            *file = 11;
-            *movie = static_cast<Movie>(handle(0));
-        }
-        break;
+    if (d.failing) {
+        d.line << " -> fails";
+        answer = answers_handle ? 0 : d.fail_code;
     }
-    case sel::OpenMovieFile: {
-        const auto* where = va_arg(args, const FSSpec*);
-        auto* file = va_arg(args, std::int16_t*);
-        call << "OpenMovieFile " << name_of(where) << " " << va_arg(args, int);
-        if (!fail) *file = where->parID == 1 ? 21 : 31;
-        break;
-    }
-    case sel::NewMovieFromFile: {
-        auto* movie = va_arg(args, Movie*);
-        const int file = va_arg(args, int);
-        const void* id = va_arg(args, void*);
-        const void* name = va_arg(args, void*);
-        const int flags = va_arg(args, int);
-        call << "NewMovieFromFile " << file << " " << name_of(id) << " " << name_of(name) << " " << flags << " "
-             << name_of(va_arg(args, void*));
-        if (!fail) *movie = static_cast<Movie>(handle(file == 21 ? 1 : 2));
-        break;
-    }
-    case sel::SetMoviePlayHints: {
-        const void* movie = va_arg(args, void*);
-        const std::int32_t flags = va_arg(args, std::int32_t);
-        call << "SetMoviePlayHints " << name_of(movie) << " " << hex(flags) << " " << hex(va_arg(args, std::int32_t));
-        break;
-    }
-    case sel::ClearMoviesStickyError: call << "ClearMoviesStickyError"; break;
-    case sel::GetMovieIndTrackType: {
-        const void* movie = va_arg(args, void*);
-        const std::int32_t index = va_arg(args, std::int32_t);
-        const OSType type = va_arg(args, OSType);
-        call << "GetMovieIndTrackType " << name_of(movie) << " " << index << " " << code_text(type) << " "
-             << va_arg(args, std::int32_t);
-        answer = reinterpret_cast<std::intptr_t>(handle(4));
-        break;
-    }
-    case sel::GetTrackMedia:
-        call << "GetTrackMedia " << name_of(va_arg(args, void*));
-        answer = reinterpret_cast<std::intptr_t>(handle(5));
-        break;
-    case sel::GetTrackDimensions: {
-        call << "GetTrackDimensions " << name_of(va_arg(args, void*));
-        *va_arg(args, Fixed*) = 16 << 16;
-        *va_arg(args, Fixed*) = 12 << 16;
-        break;
-    }
-    case sel::GetTrackVolume:
-        call << "GetTrackVolume " << name_of(va_arg(args, void*));
-        answer = 0x100;
-        break;
-    case sel::NewMovieTrack: {
-        const void* movie = va_arg(args, void*);
-        const Fixed width = va_arg(args, Fixed);
-        const Fixed height = va_arg(args, Fixed);
-        call << "NewMovieTrack " << name_of(movie) << " " << hex(width) << " " << hex(height) << " "
-             << hex(va_arg(args, int));
-        answer = reinterpret_cast<std::intptr_t>(handle(6));
-        break;
-    }
-    case sel::GetMediaHandlerDescription: {
-        call << "GetMediaHandlerDescription " << name_of(va_arg(args, void*));
-        *va_arg(args, OSType*) = four_cc("vide");
-        const void* name = va_arg(args, void*);
-        call << " " << name_of(name) << " " << name_of(va_arg(args, void*));
-        break;
-    }
-    case sel::GetMediaTimeScale:
-        call << "GetMediaTimeScale " << name_of(va_arg(args, void*));
-        answer = 600;
-        break;
-    case sel::NewTrackMedia: {
-        const void* track = va_arg(args, void*);
-        const OSType type = va_arg(args, OSType);
-        const TimeScale scale = va_arg(args, TimeScale);
-        const void* data_ref = va_arg(args, void*);
-        call << "NewTrackMedia " << name_of(track) << " " << code_text(type) << " " << scale << " " << name_of(data_ref)
-             << " " << va_arg(args, OSType);
-        answer = reinterpret_cast<std::intptr_t>(handle(7));
-        break;
-    }
-    case sel::GetTrackDuration:
-        call << "GetTrackDuration " << name_of(va_arg(args, void*));
-        answer = d.track_duration;
-        break;
-    case sel::InsertTrackSegment: {
-        const void* source = va_arg(args, void*);
-        const void* destination = va_arg(args, void*);
-        const TimeValue in = va_arg(args, TimeValue);
-        const TimeValue duration = va_arg(args, TimeValue);
-        call << "InsertTrackSegment " << name_of(source) << " " << name_of(destination) << " " << in << " " << duration
-             << " " << va_arg(args, TimeValue);
-        break;
-    }
-    case sel::CopyTrackSettings: {
-        const void* source = va_arg(args, void*);
-        call << "CopyTrackSettings " << name_of(source) << " " << name_of(va_arg(args, void*));
-        break;
-    }
-    case sel::GetTrackLayer:
-        call << "GetTrackLayer " << name_of(va_arg(args, void*));
-        answer = 3;
-        break;
-    case sel::SetTrackLayer: {
-        const void* track = va_arg(args, void*);
-        call << "SetTrackLayer " << name_of(track) << " " << va_arg(args, int);
-        break;
-    }
-    case sel::SetTrackEnabled: {
-        const void* track = va_arg(args, void*);
-        call << "SetTrackEnabled " << name_of(track) << " " << va_arg(args, int);
-        break;
-    }
-    case sel::GetMoviesStickyError: call << "GetMoviesStickyError"; break;
-    case sel::GetMovieNextInterestingTime: {
-        const void* movie = va_arg(args, void*);
-        const int flags = va_arg(args, int);
-        const int count = va_arg(args, int);
-        const void* types = va_arg(args, void*);
-        const TimeValue time = va_arg(args, TimeValue);
-        const Fixed rate = va_arg(args, Fixed);
-        const void* time_out = va_arg(args, void*);
-        call << "GetMovieNextInterestingTime " << name_of(movie) << " " << flags << " " << count << " "
-             << name_of(types) << " " << time << " " << hex(rate) << " " << name_of(time_out);
-        *va_arg(args, TimeValue*) = d.sample_duration;
-        break;
-    }
-    case sel::GetMovieTime: {
-        const void* movie = va_arg(args, void*);
-        call << "GetMovieTime " << name_of(movie) << " " << name_of(va_arg(args, void*));
-        answer = d.movie_time;
-        break;
-    }
-    case sel::NewPtr:
-        call << "NewPtr " << va_arg(args, std::int32_t);
-        answer = reinterpret_cast<std::intptr_t>(record_block);
-        break;
-    case sel::GetMovieUserData:
-        call << "GetMovieUserData " << name_of(va_arg(args, void*));
-        answer = reinterpret_cast<std::intptr_t>(handle(8));
-        break;
-    case sel::SetUserDataItem: {
-        const void* list = va_arg(args, void*);
-        const auto* data = va_arg(args, const char*);
-        const std::int32_t size = va_arg(args, std::int32_t);
-        const OSType type = va_arg(args, OSType);
-        call << "SetUserDataItem " << name_of(list) << " "
-             << (data == record_block ? std::string("record") : std::string(data, std::size_t(size))) << " " << size
-             << " " << code_text(type) << " " << va_arg(args, std::int32_t);
-        break;
-    }
-    case sel::SetMoviePosterTime:
-    case sel::SetMovieTimeValue: {
-        const void* movie = va_arg(args, void*);
-        call << (selector == sel::SetMoviePosterTime ? "SetMoviePosterTime " : "SetMovieTimeValue ")
-             << name_of(movie) << " " << va_arg(args, TimeValue);
-        break;
-    }
-    case sel::SetMoviePreviewTime: {
-        const void* movie = va_arg(args, void*);
-        const TimeValue start = va_arg(args, TimeValue);
-        call << "SetMoviePreviewTime " << name_of(movie) << " " << start << " " << va_arg(args, TimeValue);
-        break;
-    }
-    case sel::AddMovieResource: {
-        const void* movie = va_arg(args, void*);
-        const int file = va_arg(args, int);
-        const auto* id = va_arg(args, std::int16_t*);
-        call << "AddMovieResource " << name_of(movie) << " " << file << " " << *id << " "
-             << name_of(va_arg(args, void*));
-        break;
-    }
-    case sel::DisposePtr: call << "DisposePtr " << name_of(va_arg(args, void*)); break;
-    case sel::CloseMovieFile: call << "CloseMovieFile " << va_arg(args, int); break;
-    case sel::DisposeMovie: call << "DisposeMovie " << name_of(va_arg(args, void*)); break;
-    case sel::FlattenMovieData: {
-        const void* movie = va_arg(args, void*);
-        const std::int32_t flags = va_arg(args, std::int32_t);
-        const auto* where = va_arg(args, const FSSpec*);
-        const OSType creator = va_arg(args, OSType);
-        const int script = va_arg(args, int);
-        call << "FlattenMovieData " << name_of(movie) << " " << flags << " " << name_of(where) << " "
-             << code_text(creator) << " " << script << " " << hex(std::uint32_t(va_arg(args, std::int32_t)));
-        answer = reinterpret_cast<std::intptr_t>(handle(3));
-        break;
-    }
-    case sel::DeleteMovieFile: call << "DeleteMovieFile " << name_of(va_arg(args, const FSSpec*)); break;
-    default: call << "unexpected " << hex(selector); break;
-    }
-    if (fail) {
-        call << " -> fails";
-        answer = d.fail_code;
-        const bool answers_handle = selector == sel::GetMovieIndTrackType || selector == sel::GetTrackMedia ||
-                                    selector == sel::NewMovieTrack || selector == sel::NewTrackMedia ||
-                                    selector == sel::NewPtr || selector == sel::GetMovieUserData ||
-                                    selector == sel::FlattenMovieData;
-        if (answers_handle) answer = 0;
-    }
-    d.calls.push_back(call.str());
+    d.calls.push_back(d.line.str());
     return answer;
 }
 
 std::intptr_t recording_entry(std::uint32_t selector, ...) {
-    std::va_list args;
-    va_start(args, selector);
-    const std::intptr_t answer = record(selector, args);
-    va_end(args);
+    std::va_list arguments;
+    va_start(arguments, selector);
+    const std::intptr_t answer = record(selector, &arguments);
+    va_end(arguments);
     return answer;
 }
 
@@ -306,4 +107,199 @@ RecordingDispatcher::RecordingDispatcher() {
 RecordingDispatcher::~RecordingDispatcher() {
     qt_reset_binding_for_tests();
     active = nullptr;
+}
+
+OSErr RecordingDispatcher::NativePathNameToFSSpec(char* path, FSSpec* spec, std::int32_t flags) {
+    line << "NativePathNameToFSSpec " << path << " " << flags;
+    fill_file_record(path, spec);
+    return noErr;
+}
+
+OSErr RecordingDispatcher::CreateMovieFile(const FSSpec* spec, OSType creator, std::int16_t script_tag,
+                                           std::int32_t create_flags, std::int16_t* file, Movie* movie) {
+    line << "CreateMovieFile " << name_of(spec) << " " << code_text(creator) << " " << script_tag << " "
+         << hex(std::uint32_t(create_flags));
+    if (!failing) {
+        *file = 11;
+        *movie = handle<Movie>(0);
+    }
+    return noErr;
+}
+
+OSErr RecordingDispatcher::OpenMovieFile(const FSSpec* spec, std::int16_t* file, std::int8_t permission) {
+    line << "OpenMovieFile " << name_of(spec) << " " << int(permission);
+    if (!failing) *file = spec->parID == 1 ? 21 : 31;
+    return noErr;
+}
+
+OSErr RecordingDispatcher::NewMovieFromFile(Movie* movie, std::int16_t file, std::int16_t* resource_id,
+                                            unsigned char* resource_name, std::int16_t flags,
+                                            bool* data_ref_was_changed) {
+    line << "NewMovieFromFile " << file << " " << name_of(resource_id) << " " << name_of(resource_name) << " "
+         << flags << " " << name_of(data_ref_was_changed);
+    if (!failing) *movie = handle<Movie>(file == 21 ? 1 : 2);
+    return noErr;
+}
+
+OSErr RecordingDispatcher::AddMovieResource(Movie movie, std::int16_t file, std::int16_t* resource_id,
+                                            const unsigned char* resource_name) {
+    line << "AddMovieResource " << name_of(movie) << " " << file << " " << *resource_id << " "
+         << name_of(resource_name);
+    return noErr;
+}
+
+OSErr RecordingDispatcher::CloseMovieFile(std::int16_t file) {
+    line << "CloseMovieFile " << file;
+    return noErr;
+}
+
+Movie RecordingDispatcher::FlattenMovieData(Movie movie, std::int32_t flatten_flags, const FSSpec* spec,
+                                            OSType creator, std::int16_t script_tag, std::int32_t create_flags) {
+    line << "FlattenMovieData " << name_of(movie) << " " << flatten_flags << " " << name_of(spec) << " "
+         << code_text(creator) << " " << script_tag << " " << hex(std::uint32_t(create_flags));
+    return handle<Movie>(3);
+}
+
+OSErr RecordingDispatcher::DeleteMovieFile(const FSSpec* spec) {
+    line << "DeleteMovieFile " << name_of(spec);
+    return noErr;
+}
+
+void RecordingDispatcher::SetMoviePlayHints(Movie movie, std::int32_t flags, std::int32_t mask) {
+    line << "SetMoviePlayHints " << name_of(movie) << " " << hex(flags) << " " << hex(mask);
+}
+
+void RecordingDispatcher::ClearMoviesStickyError() { line << "ClearMoviesStickyError"; }
+
+OSErr RecordingDispatcher::GetMoviesStickyError() {
+    line << "GetMoviesStickyError";
+    return noErr;
+}
+
+Track RecordingDispatcher::GetMovieIndTrackType(Movie movie, std::int32_t index, OSType type, std::int32_t flags) {
+    line << "GetMovieIndTrackType " << name_of(movie) << " " << index << " " << code_text(type) << " " << flags;
+    return handle<Track>(4);
+}
+
+void RecordingDispatcher::GetMovieNextInterestingTime(Movie movie, std::int16_t flags, std::int16_t media_type_count,
+                                                      const OSType* media_types, TimeValue time, Fixed rate,
+                                                      TimeValue* interesting_time, TimeValue* interesting_duration) {
+    line << "GetMovieNextInterestingTime " << name_of(movie) << " " << flags << " " << media_type_count << " "
+         << name_of(media_types) << " " << time << " " << hex(rate) << " " << name_of(interesting_time);
+    *interesting_duration = sample_duration;
+}
+
+TimeValue RecordingDispatcher::GetMovieTime(Movie movie, void* time_record) {
+    line << "GetMovieTime " << name_of(movie) << " " << name_of(time_record);
+    return movie_time;
+}
+
+void RecordingDispatcher::SetMoviePosterTime(Movie movie, TimeValue time) {
+    line << "SetMoviePosterTime " << name_of(movie) << " " << time;
+}
+
+void RecordingDispatcher::SetMovieTimeValue(Movie movie, TimeValue time) {
+    line << "SetMovieTimeValue " << name_of(movie) << " " << time;
+}
+
+void RecordingDispatcher::SetMoviePreviewTime(Movie movie, TimeValue start, TimeValue duration) {
+    line << "SetMoviePreviewTime " << name_of(movie) << " " << start << " " << duration;
+}
+
+void RecordingDispatcher::DisposeMovie(Movie movie) { line << "DisposeMovie " << name_of(movie); }
+
+Track RecordingDispatcher::NewMovieTrack(Movie movie, Fixed width, Fixed height, std::int16_t volume) {
+    line << "NewMovieTrack " << name_of(movie) << " " << hex(width) << " " << hex(height) << " "
+         << hex(std::uint32_t(volume));
+    return handle<Track>(6);
+}
+
+Media RecordingDispatcher::GetTrackMedia(Track track) {
+    line << "GetTrackMedia " << name_of(track);
+    return handle<Media>(5);
+}
+
+void RecordingDispatcher::GetTrackDimensions(Track track, Fixed* width, Fixed* height) {
+    line << "GetTrackDimensions " << name_of(track);
+    *width = 16 << 16;
+    *height = 12 << 16;
+}
+
+std::int16_t RecordingDispatcher::GetTrackVolume(Track track) {
+    line << "GetTrackVolume " << name_of(track);
+    return 0x100;
+}
+
+TimeValue RecordingDispatcher::GetTrackDuration(Track track) {
+    line << "GetTrackDuration " << name_of(track);
+    return track_duration;
+}
+
+std::int16_t RecordingDispatcher::GetTrackLayer(Track track) {
+    line << "GetTrackLayer " << name_of(track);
+    return 3;
+}
+
+void RecordingDispatcher::SetTrackLayer(Track track, std::int16_t layer) {
+    line << "SetTrackLayer " << name_of(track) << " " << layer;
+}
+
+void RecordingDispatcher::SetTrackEnabled(Track track, bool enabled) {
+    line << "SetTrackEnabled " << name_of(track) << " " << int(enabled);
+}
+
+OSErr RecordingDispatcher::InsertTrackSegment(Track source, Track destination, TimeValue source_in,
+                                              TimeValue source_duration, TimeValue destination_in) {
+    line << "InsertTrackSegment " << name_of(source) << " " << name_of(destination) << " " << source_in << " "
+         << source_duration << " " << destination_in;
+    return noErr;
+}
+
+OSErr RecordingDispatcher::CopyTrackSettings(Track source, Track destination) {
+    line << "CopyTrackSettings " << name_of(source) << " " << name_of(destination);
+    return noErr;
+}
+
+Media RecordingDispatcher::NewTrackMedia(Track track, OSType type, TimeScale scale, void* data_ref,
+                                         OSType data_ref_type) {
+    line << "NewTrackMedia " << name_of(track) << " " << code_text(type) << " " << scale << " " << name_of(data_ref)
+         << " " << data_ref_type;
+    return handle<Media>(7);
+}
+
+void RecordingDispatcher::GetMediaHandlerDescription(Media media, OSType* type, unsigned char* name,
+                                                     OSType* manufacturer) {
+    line << "GetMediaHandlerDescription " << name_of(media) << " " << name_of(name) << " " << name_of(manufacturer);
+    *type = four_cc("vide");
+}
+
+TimeScale RecordingDispatcher::GetMediaTimeScale(Media media) {
+    line << "GetMediaTimeScale " << name_of(media);
+    return 600;
+}
+
+UserData RecordingDispatcher::GetMovieUserData(Movie movie) {
+    line << "GetMovieUserData " << name_of(movie);
+    return handle<UserData>(8);
+}
+
+OSErr RecordingDispatcher::SetUserDataItem(UserData list, void* data, std::int32_t size, OSType type,
+                                           std::int32_t index) {
+    const char* bytes = static_cast<const char*>(data);
+    line << "SetUserDataItem " << name_of(list) << " "
+         << (bytes == record_block ? std::string("record") : std::string(bytes, std::size_t(size))) << " " << size
+         << " " << code_text(type) << " " << index;
+    return noErr;
+}
+
+Ptr RecordingDispatcher::NewPtr(std::int32_t size) {
+    line << "NewPtr " << size;
+    return record_block;
+}
+
+void RecordingDispatcher::DisposePtr(Ptr block) { line << "DisposePtr " << name_of(block); }
+
+std::int32_t RecordingDispatcher::qtml_reference_query() {
+    line << "unexpected qtml_reference_query";
+    return 0;
 }

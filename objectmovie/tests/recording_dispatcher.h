@@ -5,10 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "quicktime/qt_types.h"
+#include "quicktime/qt_routine_list.h"
 
 struct RecordingDispatcher {
     // Installs itself as the bound dispatcher; the destructor unbinds.
@@ -26,4 +27,12 @@ struct RecordingDispatcher {
     TimeValue track_duration = 1000;  // of the frame movie's video track
     TimeValue sample_duration = 100;
     TimeValue movie_time = 1500;
+
+    // One answer per routine of the routine list, with the routine's own
+    // signature: each writes its call into `line` and answers.
+#define QT_ROUTINE(name, selector, result, reports, ...) result name(QT_PARAMETERS(__VA_ARGS__));
+#include "quicktime/qt_routines.inc"
+
+    std::ostringstream line;  // the call being answered
+    bool failing = false;     // ... is the one chosen to fail
 };

@@ -23,7 +23,7 @@ std::intptr_t dispatcher(std::uint32_t selector, ...) {
     }
     va_end(arguments);
     calls.push_back(made);
-    return selector == qt_selector::QTMLReferenceQuery ? reference_answer : answer;
+    return selector == qt_selector::qtml_reference_query ? reference_answer : answer;
 }
 
 std::intptr_t call_component(std::uint32_t, ...) { return -1; }

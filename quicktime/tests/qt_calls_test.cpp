@@ -1,9 +1,11 @@
-// Every call stub: its selector, its arguments as the dispatcher reads them, and its result
-// both before QuickTime is bound and after.
+// Every call stub of the routine list: its selector, its arguments as the dispatcher reads
+// them, and its result both before QuickTime is bound and after. The cases are made from
+// the list itself; each argument gets a value that shows a lost sign or a narrowed width.
 #include <cstdint>
 #include <functional>
-#include <type_traits>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "quicktime/qt_calls.h"
@@ -14,119 +16,78 @@
 namespace {
 
 char area[8];
-template <typename T>
-T at(int i) {
-    return reinterpret_cast<T>(&area[i]);
-}
-std::intptr_t address(int i) { return reinterpret_cast<std::intptr_t>(&area[i]); }
 
 // How a routine's answer reaches its caller.
 enum class Result { error16, value32, handle, none };
 
+template <typename T>
+T sample(std::size_t i) {
+    if constexpr (std::is_pointer_v<T>)
+        return reinterpret_cast<T>(&area[i]);
+    else if constexpr (std::is_same_v<T, bool>)
+        return true;
+    else if constexpr (std::is_unsigned_v<T>)
+        return T(four_cc("TVOD") + i);
+    else if constexpr (sizeof(T) == 4)
+        return T(std::int32_t(0x90000000u) + std::int32_t(i));  // high bit set
+    else
+        return T(-2 - std::int32_t(i));
+}
+
+// The argument as the fake dispatcher reads it back: a pointer, or an int.
+template <typename T>
+std::intptr_t as_read(T value) {
+    if constexpr (std::is_pointer_v<T>)
+        return reinterpret_cast<std::intptr_t>(value);
+    else
+        return static_cast<int>(value);
+}
+
+template <typename T>
+char kind() {
+    return std::is_pointer_v<T> ? 'p' : 'i';
+}
+
+template <typename R>
+Result result_of() {
+    if constexpr (std::is_void_v<R>)
+        return Result::none;
+    else if constexpr (std::is_pointer_v<R>)
+        return Result::handle;
+    else
+        return sizeof(R) == 2 ? Result::error16 : Result::value32;
+}
+
 struct StubCase {
     const char* name;
     std::uint32_t selector;
-    const char* kinds;  // see fake_quicktime::argument_kinds
+    std::string kinds;  // see fake_quicktime::argument_kinds
     std::vector<std::intptr_t> arguments;
     Result result;
     std::function<std::intptr_t()> call;
 };
 
-template <typename T>
-std::intptr_t widen(T value) {
-    if constexpr (std::is_pointer_v<T>)
-        return reinterpret_cast<std::intptr_t>(value);
-    else
-        return static_cast<std::intptr_t>(value);
+template <typename R, typename... A, std::size_t... I>
+StubCase make_case(const char* name, std::uint32_t selector, R (*stub)(A...), std::index_sequence<I...>) {
+    return {name, selector, std::string{kind<A>()...}, {as_read(sample<A>(I))...}, result_of<R>(), [stub] {
+                if constexpr (std::is_void_v<R>)
+                    return stub(sample<A>(I)...), std::intptr_t(0);
+                else if constexpr (std::is_pointer_v<R>)
+                    return reinterpret_cast<std::intptr_t>(stub(sample<A>(I)...));
+                else
+                    return static_cast<std::intptr_t>(stub(sample<A>(I)...));
+            }};
 }
 
-const OSType tvod = four_cc("TVOD");
-const OSType vide = four_cc("vide");
-const std::int32_t high_bit_flags = std::int32_t(0x90000000u);
+template <typename R, typename... A>
+StubCase make_case(const char* name, std::uint32_t selector, R (*stub)(A...)) {
+    return make_case(name, selector, stub, std::index_sequence_for<A...>{});
+}
 
 const std::vector<StubCase>& stubs() {
-    namespace s = qt_selector;
-    using R = Result;
     static const std::vector<StubCase> table = {
-        {"NativePathNameToFSSpec", s::NativePathNameToFSSpec, "ppi", {address(0), address(1), 0}, R::error16,
-         [] { return widen(NativePathNameToFSSpec(at<char*>(0), at<FSSpec*>(1), 0)); }},
-        {"CreateMovieFile", s::CreateMovieFile, "piiipp", {address(0), tvod, -2, high_bit_flags, address(1), address(2)},
-         R::error16,
-         [] { return widen(CreateMovieFile(at<FSSpec*>(0), tvod, -2, high_bit_flags, at<std::int16_t*>(1), at<Movie*>(2))); }},
-        {"OpenMovieFile", s::OpenMovieFile, "ppi", {address(0), address(1), 1}, R::error16,
-         [] { return widen(OpenMovieFile(at<FSSpec*>(0), at<std::int16_t*>(1), 1)); }},
-        {"NewMovieFromFile", s::NewMovieFromFile, "pippip", {address(0), -7, 0, 0, 0, 0}, R::error16,
-         [] { return widen(NewMovieFromFile(at<Movie*>(0), -7, nullptr, nullptr, 0, nullptr)); }},
-        {"SetMoviePlayHints", s::SetMoviePlayHints, "pii", {address(0), 0x100, 0x100}, R::none,
-         [] { return SetMoviePlayHints(at<Movie>(0), 0x100, 0x100), std::intptr_t(0); }},
-        {"ClearMoviesStickyError", s::ClearMoviesStickyError, "", {}, R::none,
-         [] { return ClearMoviesStickyError(), std::intptr_t(0); }},
-        {"GetMovieIndTrackType", s::GetMovieIndTrackType, "piii", {address(0), 1, vide, 1}, R::handle,
-         [] { return widen(GetMovieIndTrackType(at<Movie>(0), 1, vide, 1)); }},
-        {"GetTrackMedia", s::GetTrackMedia, "p", {address(0)}, R::handle,
-         [] { return widen(GetTrackMedia(at<Track>(0))); }},
-        {"GetTrackDimensions", s::GetTrackDimensions, "ppp", {address(0), address(1), address(2)}, R::none,
-         [] { return GetTrackDimensions(at<Track>(0), at<Fixed*>(1), at<Fixed*>(2)), std::intptr_t(0); }},
-        {"GetTrackVolume", s::GetTrackVolume, "p", {address(3)}, R::error16,
-         [] { return widen(GetTrackVolume(at<Track>(3))); }},
-        {"NewMovieTrack", s::NewMovieTrack, "piii", {address(0), 320 << 16, 240 << 16, -256}, R::handle,
-         [] { return widen(NewMovieTrack(at<Movie>(0), 320 << 16, 240 << 16, -256)); }},
-        {"GetMediaHandlerDescription", s::GetMediaHandlerDescription, "pppp", {address(0), address(1), 0, 0}, R::none,
-         [] {
-             return GetMediaHandlerDescription(at<Media>(0), at<OSType*>(1), nullptr, nullptr), std::intptr_t(0);
-         }},
-        {"GetMediaTimeScale", s::GetMediaTimeScale, "p", {address(4)}, R::value32,
-         [] { return widen(GetMediaTimeScale(at<Media>(4))); }},
-        {"NewTrackMedia", s::NewTrackMedia, "piipi", {address(0), vide, 600, 0, 0}, R::handle,
-         [] { return widen(NewTrackMedia(at<Track>(0), vide, 600, nullptr, 0)); }},
-        {"GetTrackDuration", s::GetTrackDuration, "p", {address(5)}, R::value32,
-         [] { return widen(GetTrackDuration(at<Track>(5))); }},
-        {"InsertTrackSegment", s::InsertTrackSegment, "ppiii", {address(0), address(1), 0, 1200, -1}, R::error16,
-         [] { return widen(InsertTrackSegment(at<Track>(0), at<Track>(1), 0, 1200, -1)); }},
-        {"CopyTrackSettings", s::CopyTrackSettings, "pp", {address(0), address(1)}, R::error16,
-         [] { return widen(CopyTrackSettings(at<Track>(0), at<Track>(1))); }},
-        {"GetTrackLayer", s::GetTrackLayer, "p", {address(6)}, R::error16,
-         [] { return widen(GetTrackLayer(at<Track>(6))); }},
-        {"SetTrackLayer", s::SetTrackLayer, "pi", {address(0), -3}, R::none,
-         [] { return SetTrackLayer(at<Track>(0), -3), std::intptr_t(0); }},
-        {"SetTrackEnabled", s::SetTrackEnabled, "pi", {address(0), 1}, R::none,
-         [] { return SetTrackEnabled(at<Track>(0), true), std::intptr_t(0); }},
-        {"GetMoviesStickyError", s::GetMoviesStickyError, "", {}, R::error16,
-         [] { return widen(GetMoviesStickyError()); }},
-        {"GetMovieNextInterestingTime", s::GetMovieNextInterestingTime, "piipiipp",
-         {address(0), 1, 0, 0, 0, 0x10000, 0, address(1)}, R::none,
-         [] {
-             return GetMovieNextInterestingTime(at<Movie>(0), 1, 0, nullptr, 0, 0x10000, nullptr, at<TimeValue*>(1)),
-                    std::intptr_t(0);
-         }},
-        {"GetMovieTime", s::GetMovieTime, "pp", {address(0), 0}, R::value32,
-         [] { return widen(GetMovieTime(at<Movie>(0), nullptr)); }},
-        {"NewPtr", s::NewPtr, "i", {48}, R::handle, [] { return widen(NewPtr(48)); }},
-        {"GetMovieUserData", s::GetMovieUserData, "p", {address(0)}, R::handle,
-         [] { return widen(GetMovieUserData(at<Movie>(0))); }},
-        {"SetUserDataItem", s::SetUserDataItem, "ppiii", {address(0), address(1), 48, four_cc("NAVG"), 0},
-         R::error16,
-         [] { return widen(SetUserDataItem(at<UserData>(0), at<void*>(1), 48, four_cc("NAVG"), 0)); }},
-        {"SetMoviePosterTime", s::SetMoviePosterTime, "pi", {address(0), 30}, R::none,
-         [] { return SetMoviePosterTime(at<Movie>(0), 30), std::intptr_t(0); }},
-        {"SetMovieTimeValue", s::SetMovieTimeValue, "pi", {address(0), 40}, R::none,
-         [] { return SetMovieTimeValue(at<Movie>(0), 40), std::intptr_t(0); }},
-        {"SetMoviePreviewTime", s::SetMoviePreviewTime, "pii", {address(0), 50, 60}, R::none,
-         [] { return SetMoviePreviewTime(at<Movie>(0), 50, 60), std::intptr_t(0); }},
-        {"AddMovieResource", s::AddMovieResource, "pipp", {address(0), 3, address(1), 0}, R::error16,
-         [] { return widen(AddMovieResource(at<Movie>(0), 3, at<std::int16_t*>(1), nullptr)); }},
-        {"DisposePtr", s::DisposePtr, "p", {address(7)}, R::none,
-         [] { return DisposePtr(at<Ptr>(7)), std::intptr_t(0); }},
-        {"CloseMovieFile", s::CloseMovieFile, "i", {-4}, R::error16, [] { return widen(CloseMovieFile(-4)); }},
-        {"DisposeMovie", s::DisposeMovie, "p", {address(0)}, R::none,
-         [] { return DisposeMovie(at<Movie>(0)), std::intptr_t(0); }},
-        {"FlattenMovieData", s::FlattenMovieData, "pipiii", {address(0), 73, address(1), tvod, -1, high_bit_flags},
-         R::handle,
-         [] { return widen(FlattenMovieData(at<Movie>(0), 73, at<FSSpec*>(1), tvod, -1, high_bit_flags)); }},
-        {"DeleteMovieFile", s::DeleteMovieFile, "p", {address(2)}, R::error16,
-         [] { return widen(DeleteMovieFile(at<FSSpec*>(2))); }},
-        {"qtml_reference_query", s::QTMLReferenceQuery, "", {}, R::value32,
-         [] { return widen(qtml_reference_query()); }},
+#define QT_ROUTINE(name, selector, ...) make_case(#name, selector, &::name),
+#include "quicktime/qt_routines.inc"
     };
     return table;
 }
@@ -177,7 +138,7 @@ TEST_F(CallStubTest, AHandleOfNoneStaysNoneOnceBound) {
     qt_bind_hook = nullptr;
     qt_dispatcher = fake_quicktime::dispatcher;
     fake_quicktime::answer = 0;
-    EXPECT_EQ(GetMovieUserData(at<Movie>(0)), nullptr);
+    EXPECT_EQ(GetMovieUserData(reinterpret_cast<Movie>(&area[0])), nullptr);
     EXPECT_EQ(NewPtr(48), nullptr);
 }
 

@@ -50,7 +50,7 @@ TEST_P(VersionRule, DecidesWhetherTheReferenceIsHandedBack) {
     EXPECT_EQ(GetMoviesStickyError(), 0);
     EXPECT_EQ(qt_version_passed, c.passes);
     EXPECT_TRUE(qt_version_checked);
-    EXPECT_EQ(dispatched(qt_selector::QTMLReferenceQuery), c.passes ? 1 : 0);
+    EXPECT_EQ(dispatched(qt_selector::qtml_reference_query), c.passes ? 1 : 0);
     EXPECT_EQ(library.references, c.passes ? 0 : 1);
     EXPECT_EQ(qt_module == nullptr, c.passes);
     EXPECT_EQ(os.live_blocks, 0) << "the version block is freed";
@@ -80,7 +80,7 @@ TEST_F(LazyBindTest, NoVersionResourceFailsAndKeepsTheLibraryLoaded) {
     EXPECT_EQ(GetMoviesStickyError(), 0) << "bound and in use even though the version failed";
     EXPECT_TRUE(qt_version_checked);
     EXPECT_FALSE(qt_version_passed);
-    EXPECT_EQ(dispatched(qt_selector::QTMLReferenceQuery), 0);
+    EXPECT_EQ(dispatched(qt_selector::qtml_reference_query), 0);
     EXPECT_EQ(library.references, 1);
     EXPECT_EQ(os.path_of(qt_module), qt_library);
     EXPECT_EQ(qt_bind_hook, nullptr);
@@ -110,7 +110,7 @@ TEST_F(LazyBindTest, ABoundQuickTimeIsReleasedWhenItStaysLoadedWithoutUs) {
     EXPECT_EQ(library.references, 0);
     // The query comes first, inside the bind; then the call that set it off.
     ASSERT_EQ(fake_quicktime::calls.size(), 2u);
-    EXPECT_EQ(fake_quicktime::calls[0].selector, qt_selector::QTMLReferenceQuery);
+    EXPECT_EQ(fake_quicktime::calls[0].selector, qt_selector::qtml_reference_query);
     EXPECT_EQ(fake_quicktime::calls[1].selector, qt_selector::GetMoviesStickyError);
 
     // Bound for good: no more searching, loading or releasing.

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 
@@ -71,35 +69,6 @@ OSErr write_frame_movie(const std::string& path, const FrameMovie& movie) {
 bool file_exists(const std::string& path) {
     std::error_code ignored;
     return fs::exists(path, ignored);
-}
-
-std::vector<std::uint8_t> read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-std::vector<std::string> top_level_atoms(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = read_bytes(path);
-    const auto be32 = [&](std::size_t at) {
-        return std::uint64_t(bytes[at]) << 24 | std::uint64_t(bytes[at + 1]) << 16 | std::uint64_t(bytes[at + 2]) << 8 |
-               bytes[at + 3];
-    };
-    std::vector<std::string> types;
-    std::size_t at = 0;
-    while (at + 8 <= bytes.size()) {
-        std::uint64_t size = be32(at);
-        types.emplace_back(reinterpret_cast<const char*>(&bytes[at + 4]), 4);
-        if (size == 1 && at + 16 <= bytes.size()) size = be32(at + 8) << 32 | be32(at + 12);
-        if (size == 0) size = bytes.size() - at;
-        if (size < 8) break;
-        at += size;
-    }
-    return types;
 }
 
 std::vector<std::uint8_t> sample_record() {

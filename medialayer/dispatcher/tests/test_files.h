@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "medialayer/tests/test_files.h"
 #include "quicktime/qt_types.h"
 
 namespace qts_test {
@@ -40,10 +41,10 @@ FrameMovie make_frames(std::uint16_t width, std::uint16_t height, const std::vec
 OSErr write_frame_movie(const std::string& path, const FrameMovie& movie);
 
 bool file_exists(const std::string& path);
-std::vector<std::uint8_t> read_bytes(const std::string& path);
-void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-// Four-character types of the file's top-level atoms, in order.
-std::vector<std::string> top_level_atoms(const std::string& path);
+// Bytes and atoms as the media layer's tests read them.
+using medialayer::testing::read_bytes;
+using medialayer::testing::top_level_atoms;
+using medialayer::testing::write_bytes;
 
 // A 48-byte item payload with a recognisable pattern.
 std::vector<std::uint8_t> sample_record();
