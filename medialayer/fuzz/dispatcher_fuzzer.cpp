@@ -3,14 +3,13 @@
 // stubs: NewMovieFromFile, GetMovieNextInterestingTime, the track copy with
 // InsertTrackSegment, AddMovieResource and FlattenMovieData. The times and
 // segments probed are the edges of the movie's own duration.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "movie_model.h"
 #include "objectmovie/copy_video_track.h"
 #include "quicktime/qt_binding.h"
@@ -19,25 +18,6 @@
 extern "C" std::intptr_t theQuickTimeDispatcher(std::uint32_t selector, ...);
 
 namespace {
-
-std::string scratch_dir() {
-    if (const char* dir = std::getenv("MEDIALAYER_FUZZ_DIR")) return dir;
-    if (::access("/dev/shm", W_OK) == 0) return "/dev/shm";
-    return "/tmp";
-}
-
-std::string next_path(const char* what) {
-    static unsigned counter = 0;
-    return scratch_dir() + "/medialayer-dispatch-" + std::to_string(::getpid()) + "-" + what + "-" +
-           std::to_string(counter++) + ".mov";
-}
-
-bool write_file(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
 
 FSSpec spec_of(std::string path) {
     FSSpec spec{};
@@ -68,8 +48,8 @@ void insert_more_segments(Movie source, Track copy, TimeValue duration) {
 }
 
 void drive_writer_routines(const std::string& frames) {
-    const std::string intermediate = next_path("intermediate");
-    const std::string flattened = next_path("flat");
+    const std::string intermediate = fuzz_scratch::next_path("dispatch", "intermediate");
+    const std::string flattened = fuzz_scratch::next_path("dispatch", "flat");
     FSSpec source_spec = spec_of(frames);
     FSSpec target_spec = spec_of(intermediate);
     FSSpec flat_spec = spec_of(flattened);
@@ -111,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The plug-in's stubs go straight to the dispatcher linked in here.
     qt_bind_hook = nullptr;
     qt_dispatcher = theQuickTimeDispatcher;
-    const std::string path = next_path("in");
-    if (write_file(path, data, size)) drive_writer_routines(path);
+    const std::string path = fuzz_scratch::next_path("dispatch", "in");
+    if (fuzz_scratch::write_file(path, data, size)) drive_writer_routines(path);
     std::remove(path.c_str());
     return 0;
 }

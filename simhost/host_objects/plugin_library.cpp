@@ -1,7 +1,5 @@
 #include "simhost/host_objects/plugin_library.h"
 
-#include "simhost/host_objects/cp932_text.h"
-
 namespace simhost {
 
 namespace {
@@ -54,17 +52,7 @@ PluginLibrary::PluginLibrary(const std::string& path, host_app* app, CallLog& lo
     d.exception_kind = get_exception(0, 0);
     d.separate_interfaces = has_separate(0);
     d.resident = is_resident(0, 0, 0);
-    log_.add("plugin", 0, "describe",
-             CallArguments()
-                 .add_text("name", d.name)
-                 .add("id", d.id)
-                 .add("revision", d.info_numbers[0])
-                 .add_text("description", utf8_from_cp932(d.info_description))
-                 .add("interface_version", d.interface_version)
-                 .add("text_encoding", d.text_encoding)
-                 .add("exception_kind", d.exception_kind)
-                 .add("separate_interfaces", d.separate_interfaces)
-                 .add("resident", d.resident));
+    log_.add("plugin", 0, "describe", describe_arguments(d));
 
     IUnknown* created = nullptr;
     create_interface(&plugin_interface_id, 0, &created, 0, 0);

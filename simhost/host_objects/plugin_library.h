@@ -35,6 +35,9 @@ struct PluginDescription {
     std::string info_name, info_author, info_company, info_description;  // as given (code page 932)
 };
 
+// The description as the call log's "describe" line shows it (texts in UTF-8).
+CallArguments describe_arguments(const PluginDescription& d);
+
 class PluginLibrary {
 public:
     // Loads, describes and creates component 0; throws plugin_error with one sentence.

@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "host/host_ref.h"
-#include "simhost/host_objects/cp932_text.h"
 #include "simhost/host_objects/host_errors.h"
 #include "simhost/msvc_host/engine_driver.h"
 
@@ -67,17 +66,7 @@ PluginLibrary::PluginLibrary(const std::string& path, host_app*, CallLog& log) :
     d.exception_kind = found.exception_kind;
     d.separate_interfaces = found.separate_interfaces != 0;
     d.resident = found.resident != 0;
-    log_.add("plugin", 0, "describe",
-             CallArguments()
-                 .add_text("name", d.name)
-                 .add("id", d.id)
-                 .add("revision", d.info_numbers[0])
-                 .add_text("description", utf8_from_cp932(d.info_description))
-                 .add("interface_version", d.interface_version)
-                 .add("text_encoding", d.text_encoding)
-                 .add("exception_kind", d.exception_kind)
-                 .add("separate_interfaces", d.separate_interfaces)
-                 .add("resident", d.resident));
+    log_.add("plugin", 0, "describe", describe_arguments(d));
     log_.add("plugin", 0, "create_interface", CallArguments().add("created", true));
 }
 

@@ -13,17 +13,9 @@
 # sixth argument, else $ORBIVANE_LINUX_BUILD/simhost/orbivane-host.
 set -euo pipefail
 case_name=$1 host_exe=$2 plugin_dll=$3 quicktime_qts=$4 work_root=$5
-linux_host=${ORBIVANE_LINUX_HOST:-${6:-}}
-if [ -z "$linux_host" ] && [ -n "${ORBIVANE_LINUX_BUILD:-}" ]; then
-    linux_host=$ORBIVANE_LINUX_BUILD/simhost/orbivane-host
-fi
-if [ -z "$linux_host" ] || [ ! -x "$linux_host" ]; then
-    echo "FAIL: the Linux build's orbivane-host is needed to compare with (got '${linux_host}');" \
-         "build it and set ORBIVANE_LINUX_BUILD (scripts/test-all.sh does) or ORBIVANE_LINUX_HOST." >&2
-    exit 1
-fi
 source "$(dirname "$0")/movie_checks.sh"
 source "$(dirname "$0")/windows_host.sh"
+find_linux_host "${6:-}" || exit 1
 
 width=32 height=24
 case $case_name in

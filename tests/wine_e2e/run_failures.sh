@@ -19,17 +19,9 @@
 # Usage: run_failures.sh <orbivane-host.exe> <Orbivane.dll> <QuickTime.qts> <work folder> [linux orbivane-host]
 set -euo pipefail
 host_exe=$1 plugin_dll=$2 quicktime_qts=$3 work=$4/failures
-linux_host=${ORBIVANE_LINUX_HOST:-${5:-}}
-if [ -z "$linux_host" ] && [ -n "${ORBIVANE_LINUX_BUILD:-}" ]; then
-    linux_host=$ORBIVANE_LINUX_BUILD/simhost/orbivane-host
-fi
-if [ -z "$linux_host" ] || [ ! -x "$linux_host" ]; then
-    echo "FAIL: the Linux build's orbivane-host is needed to compare with (got '${linux_host}');" \
-         "build it and set ORBIVANE_LINUX_BUILD (scripts/test-all.sh does) or ORBIVANE_LINUX_HOST." >&2
-    exit 1
-fi
 source "$(dirname "$0")/movie_checks.sh"
 source "$(dirname "$0")/windows_host.sh"
+find_linux_host "${5:-}" || exit 1
 
 width=32 height=24 display=97
 flags=(--columns 4 --rows 3 --stereo --light-follows)

@@ -5,6 +5,21 @@
 #
 # The sourcing script sets work (its folder), width, height and display.
 
+# find_linux_host [argument]: sets linux_host to the Linux build's orbivane-host,
+# whose movies the Windows build's are compared with: $ORBIVANE_LINUX_HOST, else
+# the argument, else $ORBIVANE_LINUX_BUILD/simhost/orbivane-host.
+find_linux_host() {
+    linux_host=${ORBIVANE_LINUX_HOST:-${1:-}}
+    if [ -z "$linux_host" ] && [ -n "${ORBIVANE_LINUX_BUILD:-}" ]; then
+        linux_host=$ORBIVANE_LINUX_BUILD/simhost/orbivane-host
+    fi
+    if [ -z "$linux_host" ] || [ ! -x "$linux_host" ]; then
+        echo "FAIL: the Linux build's orbivane-host is needed to compare with (got '${linux_host}');" \
+             "build it and set ORBIVANE_LINUX_BUILD (scripts/test-all.sh does) or ORBIVANE_LINUX_HOST." >&2
+        return 1
+    fi
+}
+
 # Wine shows the Unix root as drive Z:.
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 quicktime_key='HKLM\Software\Apple Computer, Inc.\QuickTime'
