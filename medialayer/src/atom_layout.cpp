@@ -40,11 +40,9 @@ OSErr list_children(const std::uint8_t* base, std::uint64_t base_offset, const s
 OSErr read_atom_layout(const std::string& path, std::vector<AtomLayout>& out) {
     out.clear();
     MovieFile file;
-    if (OSErr err = MovieFile::open_read(path, file)) return err;
     std::uint64_t file_size = 0;
-    if (OSErr err = file.size(file_size)) return err;
     std::vector<FileAtom> atoms;
-    if (OSErr err = scan_file_atoms(file, file_size, atoms)) return err;
+    if (OSErr err = open_and_scan_atoms(path, file, file_size, atoms)) return err;
     bool movie_seen = false;
     for (const FileAtom& atom : atoms) {
         const bool truncated = atom.size > file_size - atom.offset;

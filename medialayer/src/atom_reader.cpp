@@ -51,4 +51,11 @@ OSErr scan_file_atoms(const MovieFile& file, std::uint64_t file_size, std::vecto
     return noErr;
 }
 
+OSErr open_and_scan_atoms(const std::string& path, MovieFile& file, std::uint64_t& file_size,
+                          std::vector<FileAtom>& out) {
+    if (OSErr err = MovieFile::open_read(path, file)) return err;
+    if (OSErr err = file.size(file_size)) return err;
+    return scan_file_atoms(file, file_size, out);
+}
+
 }  // namespace medialayer

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "file_io.h"
@@ -34,5 +35,8 @@ struct FileAtom {
 // the file is kept with its claimed size (the caller decides: a movie atom must
 // be complete, media data may be truncated). invalidMovie for a malformed header.
 OSErr scan_file_atoms(const MovieFile& file, std::uint64_t file_size, std::vector<FileAtom>& out);
+// Opens `path` for reading into `file`, measures it and lists its top-level atoms.
+OSErr open_and_scan_atoms(const std::string& path, MovieFile& file, std::uint64_t& file_size,
+                          std::vector<FileAtom>& out);
 
 }  // namespace medialayer

@@ -268,11 +268,9 @@ OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::st
 
 OSErr load_movie_file(const std::string& path, MovieModel& out) {
     MovieFile file;
-    if (OSErr err = MovieFile::open_read(path, file)) return err;
     std::uint64_t file_size = 0;
-    if (OSErr err = file.size(file_size)) return err;
     std::vector<FileAtom> atoms;
-    if (OSErr err = scan_file_atoms(file, file_size, atoms)) return err;
+    if (OSErr err = open_and_scan_atoms(path, file, file_size, atoms)) return err;
     for (const auto& atom : atoms) {
         if (atom.type != fourcc("moov")) continue;
         if (atom.size > file_size - atom.offset) return invalidMovie;  // truncated
