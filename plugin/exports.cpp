@@ -1,11 +1,14 @@
 // The ten functions through which the host discovers, names and creates the
 // component. Orbivane.def (Windows) and exports.map (ELF) export exactly these.
 //
+// Only create_interface can fail (it allocates); the others answer constants.
+//
 // The last five are stdcall on 32-bit Windows; the host knows them by their
 // decorated names (_get_info@12 and so on), which Orbivane.def spells out.
 #include <cstdint>
 
 #include "host/host_interface.h"
+#include "platform/host_exceptions.h"
 #include "plugin/main_component.h"
 #include "plugin/plugin_identity.h"
 #include "plugin/plugin_info.h"
@@ -27,13 +30,18 @@ ORB_EXPORT const char* get_name(const IID* iid, std::int32_t index, host_app*, w
 ORB_EXPORT std::int32_t get_interface_version(word) { return plugin_protocol_version; }
 
 // On success *out receives a new component holding one reference for the
-// caller; otherwise *out is left untouched. Running out of memory throws.
-// Without a place to put it, nothing is created.
+// caller; otherwise *out is left untouched. Running out of memory throws
+// std::bad_alloc at the host (platform/host_exceptions.h). Without a place to
+// put it, nothing is created.
 ORB_EXPORT void create_interface(const IID* iid, std::int32_t index, plugin_interface** out, word, word) {
     if (!out || !is_plugin_interface_id(iid) || index != main_component_index) return;
-    plugin_interface* component = new main_component;
-    component->AddRef();
-    *out = component;
+    platform::answer_host(
+        [](void* context) {
+            plugin_interface* component = new main_component;
+            component->AddRef();
+            *static_cast<plugin_interface**>(context) = component;
+        },
+        out);
 }
 
 ORB_EXPORT std::int32_t get_id(const IID* iid, std::int32_t index, word) {

@@ -141,6 +141,7 @@ struct engine_invoke_report {
     int32_t failures_raised;  /* how many failures the host raised in the command */
     int32_t failures_alive;   /* failure objects not destroyed once the host's catch was done */
     int32_t references_held;  /* references the plug-in took during the command and kept */
+    int32_t released_twice;   /* host resources released a second time */
     char message[256];        /* the failure's sentence, or what else left the command */
 };
 

@@ -88,7 +88,8 @@ void PluginLibrary::invoke(host_scene* scene) {
                  .add("failures_raised", report.failures_raised)
                  .add("failure_caught", report.failure_serial)
                  .add("failures_alive", report.failures_alive)
-                 .add("references_held", report.references_held));
+                 .add("references_held", report.references_held)
+                 .add("released_twice", report.released_twice));
     switch (report.outcome) {
     case engine_invoke_returned: return;
     case engine_invoke_stop_escaped: throw host_abort();

@@ -1,6 +1,7 @@
 #include "simhost/msvc_host/host_objects.h"
 
 #include "simhost/msvc_host/engine_abi.h"
+#include "simhost/msvc_host/raised_exceptions.h"
 
 namespace msvc_host {
 
@@ -26,12 +27,14 @@ namespace {
 constexpr long no_interface = static_cast<long>(0x80004002u);
 
 // ORBIVANE_HOST_FAIL_AT="interface.operation:N" makes call N of that operation
-// in each command raise a host_failure, as a failing host operation would.
+// in each command raise a host_failure, as a failing host operation would, or
+// the kind ORBIVANE_HOST_RAISE names (raised_exceptions.h).
 struct injected_failure {
     bool read;
     char operation[48];
     int occurrence;
     int calls;
+    bool rethrow;  // the next injected failure is throw;
 };
 injected_failure injected{};
 
@@ -55,7 +58,23 @@ void fail_if_injected(const char* operation) {
     char reason[160];
     _snprintf(reason, sizeof reason, "injected failure: call %d of %s fails", injected.calls, operation);
     reason[sizeof reason - 1] = '\0';
-    throw host_failure(operation, reason);
+    if (injected.rethrow) {
+        injected.rethrow = false;
+        throw;  // what the catch this command runs in holds
+    }
+    const raised_kind kind = injected_kind();
+    switch (kind) {
+    case raised_kind::failure:
+    case raised_kind::rethrow:
+    case raised_kind::reentrant: throw host_failure(operation, reason);
+    case raised_kind::caught_rethrown:
+        try {
+            throw host_failure(operation, reason);
+        } catch (...) {
+            throw;
+        }
+    default: raise_kind(kind, ++host_failure::raised, reason);
+    }
 }
 
 int references = 0;
@@ -476,6 +495,12 @@ void begin_command() {
     stops = 0;
     injected.calls = 0;
     host_failure::raised = 0;
+    census::double_releases = 0;
+}
+
+void rearm_injected_failure(bool as_rethrow) {
+    injected.calls = 0;
+    injected.rethrow = as_rethrow;
 }
 
 host_scene* scene_for(void* engine_scene) { return host_object<scene_object>(engine_scene, false); }

@@ -28,12 +28,15 @@ public:
     char operation[48];
     char reason[200];
 
-    static int raised;  // this command
+    static int raised;  // this command, of every kind (raised_exceptions.h)
     static int alive;
 };
 
 // Starts a command's bookkeeping: references, failures, injected faults.
 void begin_command();
+// Makes the next command's injected failure happen again at the same call;
+// with as_rethrow, as throw; (for a command run inside the host's catch).
+void rearm_injected_failure(bool as_rethrow);
 // The scene object for the engine's scene.
 host_scene* scene_for(void* engine_scene);
 // References the plug-in took and has not given back in this command.
