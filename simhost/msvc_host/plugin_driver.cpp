@@ -100,7 +100,7 @@ void describe(const char* text, bool intact, engine_invoke_report* report) {
     report->message[sizeof report->message - 1] = '\0';
 }
 
-bool is_aligned(const void* object) { return (reinterpret_cast<unsigned>(object) & 15) == 0; }
+bool is_aligned(const void* object) { return (reinterpret_cast<unsigned>(object) & (alignof(aligned_failure) - 1)) == 0; }
 
 // The filter of the host's __except: takes every exception, noting its code and first argument.
 int take_structured(const void* pointers, unsigned long* code, unsigned long* argument) {

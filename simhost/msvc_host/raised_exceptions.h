@@ -13,7 +13,7 @@ enum class raised_kind {
     resource,         // owned_resource: trivial copy constructor, a destructor that releases
     move_only,        // move_only_resource
     virtual_base,     // virtual_failure: a class with a virtual base
-    aligned,          // aligned_failure: alignas(16), copied with aligned SSE moves
+    aligned,          // aligned_failure: alignas(64), copied with aligned SSE moves
     throwing_copy,    // throwing_copy_failure: its copy constructor throws
     caught_rethrown,  // a host_failure caught by catch (...) and rethrown with throw; in the operation
     rethrow,          // throw; of the exception the host's catch holds, from an operation it calls in that catch
@@ -66,7 +66,9 @@ struct virtual_failure : virtual failure_base {
 
 using four_floats = float __attribute__((vector_size(16)));
 
-struct alignas(16) aligned_failure {
+// Aligned beyond the 16 bytes that the C runtime's malloc happens to give
+// under Wine, so that a copy in storage aligned for less shows.
+struct alignas(64) aligned_failure {
     explicit aligned_failure(int serial);
     aligned_failure(const aligned_failure& other);
     ~aligned_failure();
