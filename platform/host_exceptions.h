@@ -16,9 +16,11 @@ namespace platform {
 // Windows its frame is left without unwinding when the host raises.
 void call_into_host(void (*call)(void* context), void* context);
 
-// Runs the plug-in's side of a call the host made. A host exception that
-// leaves body (one that call_into_host caught) reaches the host as the very
-// exception it raised, with its type and value.
+// Runs the plug-in's side of a call the host made; every entry that can throw
+// runs inside it. A host exception that leaves body (one that call_into_host
+// caught) reaches the host as the very exception it raised, with its type and
+// value; on Windows any other exception of ours reaches it as the host's own
+// std::bad_alloc or std::exception, which its runtime can catch.
 void answer_host(void (*body)(void* context), void* context);
 
 // Throws int 0 so that the host's catch (int) receives 0, and its catch (...) catches it.

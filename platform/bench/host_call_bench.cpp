@@ -3,7 +3,8 @@
 // call made directly.
 //
 //   cmake --build build/<dir> --target platform_host_call_bench
-//   build/<dir>/bin/platform_host_call_bench [seconds]   (under Wine for build/win32)
+//   build/linux/platform/platform_host_call_bench [seconds]
+//   wine build/win32/bin/platform_host_call_bench.exe [seconds]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // ORBIVANE_HOST_FAIL_PLUGIN_ALLOCATION=N: the plug-in's call N of the C
-// runtime's malloc, counted from the start of each command, answers null, as
-// when memory runs out. The host rewrites the plug-in's import of malloc.
+// runtime's malloc, counted from the creation of its component and again from
+// the start of each command, answers null, as when memory runs out. The host
+// rewrites the plug-in's import of malloc.
 #pragma once
 
 namespace msvc_host {

@@ -86,7 +86,13 @@ void* create_component(void* module, const char* path, engine_plugin_description
 
     watch_plugin_allocations(module);
     plugin_component* component = nullptr;
-    create_interface(&plugin_interface_id, 0, &component, 0, 0);
+    try {
+        create_interface(&plugin_interface_id, 0, &component, 0, 0);
+    } catch (const std::exception& e) {
+        _snprintf(message, static_cast<size_t>(size), "The plug-in %s could not create its component: %s.", path,
+                  e.what());
+        return nullptr;
+    }
     if (!component) _snprintf(message, static_cast<size_t>(size), "The plug-in %s created no component.", path);
     return component;
 }

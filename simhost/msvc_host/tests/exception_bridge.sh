@@ -12,7 +12,9 @@
 #   - the plug-in gave back every reference it took, the camera, image size and
 #     light are as before, and no output or temporary file is left.
 # A host copy constructor that throws while the plug-in takes the exception
-# over ends the process, as Microsoft's runtime does.
+# over ends the process, as Microsoft's runtime does. create_interface out of
+# memory throws the std::bad_alloc that the host's catch (const std::exception&)
+# takes.
 #
 # Usage: exception_bridge.sh <orbivane-host.exe> <Orbivane.dll> <QuickTime.qts> <work folder>
 set -euo pipefail
@@ -70,6 +72,14 @@ run_case structured "structured exception 0xE0000042 1" yes || status=1
 # The plug-in's own std::bad_alloc: one allocation fails in the middle of the capture.
 run_case failure "std::bad_alloc: bad allocation" yes ORBIVANE_HOST_FAIL_AT= ORBIVANE_HOST_FAIL_PLUGIN_ALLOCATION=100 ||
     status=1
+
+echo "== create_interface out of memory"
+result=0
+ORBIVANE_HOST_FAIL_PLUGIN_ALLOCATION=1 run_windows_host "$work/out/create.mov" "$work/create.txt" "${flags[@]}" ||
+    result=$?
+grep -F "could not create its component: bad allocation." "$work/create.txt" ||
+    { fail "create_interface: the host's catch (const std::exception&) did not receive bad allocation"; status=1; }
+[ "$result" -ne 0 ] && [ "$result" -ne 3 ] || { fail "create_interface: ended with $result"; status=1; }
 
 echo "== throwing_copy"
 result=0
