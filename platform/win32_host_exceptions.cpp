@@ -265,7 +265,8 @@ struct raise_record {
     DWORD count = 3;
     ULONG_PTR parameters[15] = {};
 
-    void cxx(void (*describe)(std::uintptr_t (&)[3])) {
+    template <typename Describe>
+    void cxx(Describe describe) {
         std::uintptr_t p[3];
         describe(p);
         for (int i = 0; i < 3; ++i) parameters[i] = p[i];
@@ -326,13 +327,9 @@ void answer_host(void (*body)(void* context), void* context) {
     } catch (const std::bad_alloc&) {
         raised.cxx(msvc::bad_alloc_for_host);
     } catch (const std::exception& e) {
-        std::uintptr_t p[3];
-        msvc::exception_for_host(e.what(), p);
-        for (int i = 0; i < 3; ++i) raised.parameters[i] = p[i];
+        raised.cxx([&](std::uintptr_t(&p)[3]) { msvc::exception_for_host(e.what(), p); });
     } catch (...) {
-        std::uintptr_t p[3];
-        msvc::exception_for_host(nullptr, p);
-        for (int i = 0; i < 3; ++i) raised.parameters[i] = p[i];
+        raised.cxx([](std::uintptr_t(&p)[3]) { msvc::exception_for_host(nullptr, p); });
     }
     // Nothing of ours is left to destroy here: the host's handler ends this frame.
     RaiseException(raised.code, raised.flags, raised.count, raised.parameters);
