@@ -34,13 +34,11 @@ struct host_std_exception {
 };
 static_assert(sizeof(host_std_exception) == 12);
 
-// The table's two entries: the deleting destructor, then what().
+// The tables' entries: the deleting destructor, then what().
 void* __attribute__((thiscall)) exception_deleting_destructor(void* object, unsigned) { return object; }
 const char* __attribute__((thiscall)) exception_what(const host_std_exception* object) {
     return object->what ? object->what : "Unknown exception";
 }
-const void* const exception_table[] = {reinterpret_cast<const void*>(&exception_deleting_destructor),
-                                       reinterpret_cast<const void*>(&exception_what)};
 
 // A copy made for a catch by value, which the host destroys before the exception: it shares the text.
 void* __attribute__((thiscall)) copy_std_exception(host_std_exception* object, const host_std_exception* source) {
@@ -52,6 +50,43 @@ void* __attribute__((thiscall)) copy_std_exception(host_std_exception* object, c
 type_descriptor bad_alloc_descriptor{nullptr, nullptr, ".?AVbad_alloc@std@@"};
 type_descriptor std_exception_descriptor{nullptr, nullptr, ".?AVexception@std@@"};
 type_descriptor global_exception_descriptor{nullptr, nullptr, ".?AVexception@@"};
+
+// Run-time type information as Microsoft's compiler lays it out on x86, for
+// the host's typeid and dynamic_cast: each table is preceded by a locator
+// naming the object's type and its class hierarchy.
+struct class_hierarchy;
+struct base_class {
+    const type_descriptor* type;
+    std::uint32_t contained_bases;
+    std::int32_t member_displacement, vbtable_displacement, vdisp_displacement;
+    std::uint32_t attributes;  // 0x40: hierarchy is present
+    const class_hierarchy* hierarchy;
+};
+struct class_hierarchy {
+    std::uint32_t signature, attributes, base_count;
+    const base_class* const* bases;  // the class itself first
+};
+struct object_locator {
+    std::uint32_t signature, offset, constructor_displacement;
+    const type_descriptor* type;
+    const class_hierarchy* hierarchy;
+};
+
+extern const class_hierarchy exception_hierarchy, bad_alloc_hierarchy;
+const base_class exception_base{&std_exception_descriptor, 0, 0, -1, 0, 0x40, &exception_hierarchy};
+const base_class bad_alloc_base{&bad_alloc_descriptor, 1, 0, -1, 0, 0x40, &bad_alloc_hierarchy};
+const base_class* const exception_bases[] = {&exception_base};
+const base_class* const bad_alloc_bases[] = {&bad_alloc_base, &exception_base};
+const class_hierarchy exception_hierarchy{0, 0, 1, exception_bases};
+const class_hierarchy bad_alloc_hierarchy{0, 0, 2, bad_alloc_bases};
+const object_locator exception_locator{0, 0, 0, &std_exception_descriptor, &exception_hierarchy};
+const object_locator bad_alloc_locator{0, 0, 0, &bad_alloc_descriptor, &bad_alloc_hierarchy};
+
+// Each table: the locator, then the entries; objects point just past the locator.
+const void* const exception_table[] = {&exception_locator, reinterpret_cast<const void*>(&exception_deleting_destructor),
+                                       reinterpret_cast<const void*>(&exception_what)};
+const void* const bad_alloc_table[] = {&bad_alloc_locator, reinterpret_cast<const void*>(&exception_deleting_destructor),
+                                       reinterpret_cast<const void*>(&exception_what)};
 
 catchable_type std_exception_catchable(const type_descriptor& type) {
     return {0, &type, 0, -1, 0, sizeof(host_std_exception), reinterpret_cast<void*>(&copy_std_exception)};
@@ -65,7 +100,7 @@ const throw_info bad_alloc_record{0, nullptr, nullptr, &bad_alloc_types};
 const throw_info exception_record{0, nullptr, nullptr, &exception_types};
 
 // Immutable, so one object serves every out-of-memory exception at once; nothing ends it.
-const host_std_exception the_bad_alloc{exception_table, "bad allocation", 0};
+const host_std_exception the_bad_alloc{bad_alloc_table + 1, "bad allocation", 0};
 
 void describe_with_host_type_info() {
     if (std_exception_descriptor.type_info_table) return;
@@ -127,7 +162,7 @@ void exception_for_host(const char* what, std::uintptr_t (&parameters)[3]) {
     if (!object) return bad_alloc_for_host(parameters);
     char* text = what ? static_cast<char*>(object) + sizeof(host_std_exception) : nullptr;
     if (text) std::memcpy(text, what, length);
-    *static_cast<host_std_exception*>(object) = {exception_table, text, text ? 1 : 0};
+    *static_cast<host_std_exception*>(object) = {exception_table + 1, text, text ? 1 : 0};
     raise_parameters(object, own_throw_record(object), parameters);
 }
 

@@ -189,7 +189,12 @@ void invoke_component(void* component_object, void* engine_scene, engine_invoke_
                                     lanes[3] == 4 * f,
                      report);
         } catch (const std::bad_alloc& e) {
-            _snprintf(report->message, static_cast<size_t>(size), "std::bad_alloc: %s", e.what());
+            // Its run-time type information says what it is, as the host's logging might ask.
+            const std::exception& base = e;
+            describe(e.what(), dynamic_cast<const std::bad_alloc*>(&base) == &e, report);
+            char text[sizeof report->message];
+            copy_text(text, sizeof text, report->message);
+            _snprintf(report->message, static_cast<size_t>(size), "std::bad_alloc: %s", text);
         } catch (const std::exception& e) {
             _snprintf(report->message, static_cast<size_t>(size), "std::exception: %s", e.what());
         } catch (int value) {
