@@ -73,19 +73,28 @@ run_case structured "structured exception 0xE0000042 1" yes || status=1
 run_case failure "std::bad_alloc: bad allocation" yes ORBIVANE_HOST_FAIL_AT= ORBIVANE_HOST_FAIL_PLUGIN_ALLOCATION=100 ||
     status=1
 
-echo "== create_interface out of memory"
-result=0
-ORBIVANE_HOST_FAIL_PLUGIN_ALLOCATION=1 run_windows_host "$work/out/create.mov" "$work/create.txt" "${flags[@]}" ||
-    result=$?
-grep -F "could not create its component: bad allocation." "$work/create.txt" ||
-    { fail "create_interface: the host's catch (const std::exception&) did not receive bad allocation"; status=1; }
-[ "$result" -ne 0 ] && [ "$result" -ne 3 ] || { fail "create_interface: ended with $result"; status=1; }
+# create_interface out of memory: the host's catch (const std::exception&) receives the std::bad_alloc.
+check_create_interface() {
+    local result=0
+    echo "== create_interface out of memory"
+    ORBIVANE_HOST_FAIL_PLUGIN_ALLOCATION=1 run_windows_host "$work/out/create.mov" "$work/create.txt" "${flags[@]}" ||
+        result=$?
+    grep -F "could not create its component: bad allocation." "$work/create.txt" ||
+        { fail "create_interface: the host's catch (const std::exception&) did not receive bad allocation"; return 1; }
+    [ "$result" -ne 0 ] && [ "$result" -ne 3 ] || { fail "create_interface: ended with $result"; return 1; }
+}
 
-echo "== throwing_copy"
-result=0
-ORBIVANE_HOST_RAISE=throwing_copy ORBIVANE_HOST_FAIL_AT=renderer.render:3 \
-    run_windows_host "$work/out/throwing_copy.mov" "$work/throwing_copy.txt" "${flags[@]}" || result=$?
-[ "$result" -eq 3 ] || { fail "throwing_copy: the process ended with $result, not 3 (terminate)"; status=1; }
+# A copy constructor that throws while the plug-in takes the exception over: terminate, status 3.
+check_throwing_copy() {
+    local result=0
+    echo "== throwing_copy"
+    ORBIVANE_HOST_RAISE=throwing_copy ORBIVANE_HOST_FAIL_AT=renderer.render:3 \
+        run_windows_host "$work/out/throwing_copy.mov" "$work/throwing_copy.txt" "${flags[@]}" || result=$?
+    [ "$result" -eq 3 ] || { fail "throwing_copy: the process ended with $result, not 3 (terminate)"; return 1; }
+}
+
+check_create_interface || status=1
+check_throwing_copy || status=1
 
 if [ "$status" -eq 0 ]; then
     timeout 30 wineserver -k >/dev/null 2>&1 || true
