@@ -99,8 +99,9 @@ const catchable_type_array exception_types{2, {&std_exception_type, &global_exce
 const throw_info bad_alloc_record{0, nullptr, nullptr, &bad_alloc_types};
 const throw_info exception_record{0, nullptr, nullptr, &exception_types};
 
-// Immutable, so one object serves every out-of-memory exception at once; nothing ends it.
-const host_std_exception the_bad_alloc{bad_alloc_table + 1, "bad allocation", 0};
+// One object serves every out-of-memory exception at once, needing no memory;
+// nothing ends it. Writable, as a host may catch it by non-const reference.
+host_std_exception the_bad_alloc{bad_alloc_table + 1, "bad allocation", 0};
 
 void describe_with_host_type_info() {
     if (std_exception_descriptor.type_info_table) return;
@@ -151,6 +152,7 @@ const void* host_type_info_table() {
 
 void bad_alloc_for_host(std::uintptr_t (&parameters)[3]) {
     describe_with_host_type_info();
+    the_bad_alloc = {bad_alloc_table + 1, "bad allocation", 0};
     raise_parameters(&the_bad_alloc, bad_alloc_record, parameters);
 }
 

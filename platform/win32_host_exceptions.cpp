@@ -256,7 +256,7 @@ msvc::type_descriptor int_descriptor{nullptr, nullptr, ".H"};
 const msvc::catchable_type int_catchable{msvc::simple_type, &int_descriptor, 0, -1, 0, sizeof(int), nullptr};
 const msvc::catchable_type_array int_catchables{1, {&int_catchable}};
 const msvc::throw_info int_throw_info{0, nullptr, nullptr, &int_catchables};
-const int thrown_int = 0;
+int thrown_int = 0;  // writable: a host may catch int&
 
 // How answer_host raises what left the plug-in.
 struct raise_record {
@@ -337,6 +337,7 @@ void answer_host(void (*body)(void* context), void* context) {
 
 void throw_int_zero() {
     if (!int_descriptor.type_info_table) int_descriptor.type_info_table = msvc::host_type_info_table();
+    thrown_int = 0;
     const ULONG_PTR parameters[3] = {msvc::magic_number, reinterpret_cast<ULONG_PTR>(&thrown_int),
                                      reinterpret_cast<ULONG_PTR>(&int_throw_info)};
     RaiseException(msvc::exception_code, msvc::noncontinuable, 3, parameters);
