@@ -179,8 +179,10 @@ bool take_over(const EXCEPTION_RECORD& record, const void* frame, captured_host_
     *original = nullptr;
     if (!is_cxx_record(record)) {
         // Structured exceptions of error severity; a handler may resume the
-        // others, and an overflowed stack has no room for our clean-up.
-        if ((record.ExceptionCode & error_severity) != error_severity || record.ExceptionCode == stack_overflow)
+        // others, and an overflowed stack has no room for our clean-up. A C++
+        // exception of a form we do not know points at objects we cannot keep.
+        if ((record.ExceptionCode & error_severity) != error_severity || record.ExceptionCode == stack_overflow ||
+            record.ExceptionCode == msvc::exception_code)
             return false;
         keep_record(record, capture);
         return true;
