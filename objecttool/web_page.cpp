@@ -34,14 +34,6 @@ std::string fill_template(const std::string& text, const std::map<std::string, s
     return out;
 }
 
-const char* layout_name(StereoLayout layout) {
-    switch (layout) {
-    case StereoLayout::parallel: return "parallel";
-    case StereoLayout::cross: return "cross";
-    default: return nullptr;
-    }
-}
-
 // Every view's frame as JPEG bytes, in row order: stored JPEG frames as they
 // are (their headers checked), others decoded and encoded once.
 std::vector<std::vector<std::uint8_t>> jpeg_frames(ObjectMovie& movie, const WebOptions& options) {
@@ -161,37 +153,24 @@ std::string html_text(const std::string& utf8) {
 
 std::string build_web_page(ObjectMovie& movie, const std::string& title, const WebOptions& options) {
     movie.require_object_grid();
-    const ObjectRecord& record = *movie.record();
     const std::vector<std::vector<std::uint8_t>> frames = jpeg_frames(movie, options);
-    const int column = record.initial_column();
-    const int row = std::min(record.initial_row(), movie.rows() - 1);
+    const auto [column, row] = opening_view(movie);
     const int columns = movie.columns(), rows = movie.rows();
     const auto& format = movie.format();
-    const double time_scale = movie.video()->time_scale > 0 ? movie.video()->time_scale : 600;
 
-    nlohmann::ordered_json config = {
-        {"columns", columns},
-        {"rows", rows},
-        {"wrap", record.pan_wraps()},
-        {"column", column},
-        {"row", row},
-        {"width", format.width},
-        {"height", format.height},
-        {"stereo", layout_name(options.stereo) ? nlohmann::ordered_json(layout_name(options.stereo)) : nlohmann::ordered_json(nullptr)},
-        {"autoplay", options.autoplay},
-        {"step", record.frame_duration > 0 ? record.frame_duration / time_scale : 0.1},
-        {"frames", nlohmann::ordered_json::array()},
-    };
-    const std::uint8_t key = page_key(frames);
-    config["key"] = key;
+    PageConfigOptions config_options;
+    config_options.stereo = options.stereo;
+    config_options.autoplay = options.autoplay;
+    config_options.key = page_key(frames);
     std::string blob;
     std::size_t total = 0;
     for (const auto& f : frames) total += f.size();
     blob.reserve(total + total / 64);
     for (const auto& f : frames) {
-        config["frames"].push_back(f.size());
-        blob += page_safe_bytes(f, key);
+        config_options.frame_sizes.push_back(f.size());
+        blob += page_safe_bytes(f, config_options.key);
     }
+    const nlohmann::ordered_json config = page_config(movie, config_options);
     std::string config_text = config.dump(-1, ' ', true);
     // '<' only occurs inside strings, where the escape keeps the text block open.
     for (std::size_t at = config_text.find('<'); at != std::string::npos; at = config_text.find('<', at))

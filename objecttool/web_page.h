@@ -6,15 +6,9 @@
 #include <vector>
 
 #include "objecttool/object_movie.h"
+#include "objecttool/page_config.h"
 
 namespace objecttool {
-
-// How a stereo movie's double-width frames hold the eyes.
-enum class StereoLayout {
-    none,      // not stereo
-    parallel,  // left eye in the left half
-    cross,     // right eye in the left half
-};
 
 struct WebOptions {
     StereoLayout stereo = StereoLayout::none;
