@@ -31,13 +31,22 @@ Commands:
       tilt row, each labelled pan/tilt in degrees. The steps keep every N-th
       column and row; --shrink 1, 2, 4 or 8 divides the frame size
       (default: thumbnails about 160 pixels wide).
-  web MOVIE -o PAGE.html [--stereo parallel|cross] [--autoplay]
+  web MOVIE -o PAGE.html [--title TEXT] [--view COLUMN,ROW] [--folder]
+      [--bare] [--intro TURNS|hover] [--autoplay] [--stereo parallel|cross]
       One self-contained HTML page that shows the object and turns it by
-      drag, touch, wheel and keys; it works from a file with no network.
+      drag, touch, wheel and keys, zooms and goes full screen; it works from
+      a file with no network and from any web server.
+      --title: the page's and the viewer's name (default: the file name).
+      --view: open on this view (counted from 0) instead of the record's.
+      --folder: a small page plus PAGE-frames/, one JPEG file per frame,
+      for web servers (frames load as the viewer comes into view).
+      --bare: no heading, hint or margins, for embedding in other pages.
+      --intro: spin TURNS times when the viewer comes into view, or while
+      the mouse is over it (hover). --autoplay spins until the reader acts;
+      both pause on hover, out of view and in a hidden tab.
       --stereo: the frames are side-by-side stereo pairs, the left eye in
       the left half (parallel) or in the right half (cross); the page then
-      offers side by side, cross-eyed or one eye. --autoplay spins the
-      object once loaded, until the viewer is touched.
+      offers side by side, cross-eyed or one eye.
 
 A failure prints one sentence and exits with status 1 (2 for a wrong
 command line); an output file is only ever written whole.
@@ -94,6 +103,22 @@ int run(const std::vector<std::string>& args) {
             else if (layout == "cross") web.stereo = StereoLayout::cross;
             else throw usage_error("--stereo must be parallel or cross, not \"" + layout + "\".");
         } else if (arg == "--autoplay") only_for("web"), web.autoplay = true;
+        else if (arg == "--title") only_for("web"), web.title = value();
+        else if (arg == "--folder") only_for("web"), web.folder = true;
+        else if (arg == "--bare") only_for("web"), web.bare = true;
+        else if (arg == "--view") {
+            only_for("web");
+            const std::string& view = value();
+            const std::size_t comma = view.find(',');
+            if (comma == std::string::npos) throw usage_error("--view must be COLUMN,ROW, not \"" + view + "\".");
+            web.view = OpeningView{whole_number("--view's column", view.substr(0, comma), 0, 32767),
+                                   whole_number("--view's row", view.substr(comma + 1), 0, 32767)};
+        } else if (arg == "--intro") {
+            only_for("web");
+            const std::string& intro = value();
+            if (intro == "hover") web.intro_hover = true;
+            else web.intro_turns = whole_number(arg, intro, 1, 100);
+        }
         else if (arg.size() > 1 && arg[0] == '-') throw usage_error("Unknown option " + arg + "; see orbivane-object --help.");
         else if (movie.empty()) movie = arg;
         else throw usage_error("Unexpected argument \"" + arg + "\"; " + command + " reads one movie.");

@@ -136,6 +136,12 @@ PageViewer movie_viewer(ObjectMovie& movie, const std::string& title, const WebO
         config["column"] = column;
         config["row"] = row;
     }
+    // The angle each column and row shows, for the viewer's spoken text.
+    if (!config.contains("pans")) {
+        const ObjectRecord& record = *movie.record();
+        for (int c = 0; c < movie.columns(); ++c) config["pans"].push_back(record.pan_at(c));
+        for (int r = 0; r < movie.rows(); ++r) config["tilts"].push_back(record.tilt_at(r));
+    }
     if (options.intro_hover) config["intro"] = "hover";
     else if (options.intro_turns > 0) config["intro"] = options.intro_turns;
     viewer.frame_count = std::size_t(movie.columns()) * std::size_t(movie.rows()) *

@@ -57,6 +57,7 @@
       var have = cfg.src ? Math.min(ready, budget(), T) / Math.min(budget(), T) : arrived / T;
       load.firstChild.style.width = (100 * have).toFixed(1) + '%';
       load.hidden = have >= 1;
+      view.dataset.budget = budget();
       view.classList.toggle('ov-busy', ready < 2 && have < 1);
       if (have >= 1) view.removeAttribute('aria-busy');
     }
@@ -227,6 +228,7 @@
       poster.hidden = true;
       paint();
       var p = parts(i), now = p.c + ',' + p.r + ',' + p.s;
+      view.dataset.frame = i;
       if (now === shownView) return;
       shownView = now;
       view.dataset.column = p.c;
@@ -513,6 +515,7 @@
     view.setAttribute('aria-valuemin', 1);
     view.setAttribute('aria-valuemax', N * M);
     view.setAttribute('aria-busy', 'true');
+    view.dataset.frames = T;
     bar.hidden = false;
     spinButton.addEventListener('click', function () { if (spinTurns > 0) stop(); else play(Infinity); });
     var choices = [];
