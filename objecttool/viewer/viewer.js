@@ -541,7 +541,15 @@
     }
     reduced.addEventListener('change', function () { if (reduced.matches) stop(); animateViews(); });
     document.addEventListener('visibilitychange', function () { hidden = document.hidden; spinUpdate(); animateViews(); });
-    new ResizeObserver(function () { resized(); post({ orbivane: 'size', height: document.documentElement.scrollHeight }); }).observe(view);
+    new ResizeObserver(function () { resized(); fit(); }).observe(view);
+    // The box fits the window's height less what it shares the screen with:
+    // its controls, and the heading when it stands near the top of the page.
+    function fit() {
+      var top = view.getBoundingClientRect().top + scrollY;
+      fig.style.setProperty('--reserve', bar.offsetHeight + 24 + (top < innerHeight / 3 ? top : 0) + 'px');
+      post({ orbivane: 'size', height: document.documentElement.scrollHeight });
+    }
+    addEventListener('resize', fit);
 
     // Lazy: nothing is decoded, and nothing spins, until the viewer is near the screen.
     var introDue = cfg.autoplay || cfg.intro;
@@ -559,6 +567,7 @@
       spinUpdate();
       animateViews();
     }, { rootMargin: '200px' }).observe(view);
+    fit();
     progress();
   }
 
