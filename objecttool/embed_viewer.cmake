@@ -1,11 +1,13 @@
 # Writes a C++ source holding the viewer's page and figure templates, style and script:
 #   cmake -DSOURCE_DIR=<objecttool/viewer> -DOUTPUT=<file.cpp> -P embed_viewer.cmake
-# Style and script lose their comment lines and indentation (the page carries
-# them to every reader); the rest is kept byte for byte.
+# Style and script lose their comments and indentation, the style its spaces
+# after punctuation (the page carries them to every reader); the rest is kept
+# byte for byte.
 
 function(compact text out)
     string(REGEX REPLACE "/\\*([^*]|\\*+[^*/])*\\*+/" "" text "${text}")  # /* ... */
     string(REGEX REPLACE "(^|\n)[ \t]*//[^\n]*" "\\1" text "${text}")         # whole-line // comments
+    string(REGEX REPLACE "[ \t]+//[^'\n]*(\n|$)" "\\1" text "${text}")         # // comments after code
     string(REGEX REPLACE "\n[ \t]+" "\n" text "${text}")                      # indentation
     string(REGEX REPLACE "\n\n+" "\n" text "${text}")                         # blank lines
     string(STRIP "${text}" text)
@@ -24,6 +26,8 @@ file(READ "${SOURCE_DIR}/figure.html" figure)
 file(READ "${SOURCE_DIR}/viewer.css" style)
 file(READ "${SOURCE_DIR}/viewer.js" script)
 compact("${style}" style)
+string(REGEX REPLACE "([;:,{]) " "\\1" style "${style}")  # CSS needs no space after these
+string(REPLACE " {" "{" style "${style}")
 compact("${script}" script)
 as_array(viewer_page_template "${page}" page_code)
 as_array(viewer_figure_template "${figure}" figure_code)
