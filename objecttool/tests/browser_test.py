@@ -227,7 +227,7 @@ def make_pages():
     run(TOOL, 'web', 'large.mov', '-o', 'large.html')
     run(HOST, '--out', 'demo.mov')
     run(TOOL, 'web', 'demo.mov', '-o', 'demo.html')
-    run(FIXTURE, 'two.html', 'object.mov', 'pair.mov')
+    run(FIXTURE, 'several.html', 'object.mov', 'pair.mov', 'object.mov', 'object.mov')
     # object.mov's 24 frames as 2 columns x 3 rows x 2 frames per view x 2 states, the second shown while pressed.
     run(FIXTURE, '--config', json.dumps({'columns': 2, 'framesPerView': 2, 'animate': True, 'animationStep': 0.05,
                                          'states': [{'name': 'closed'}, {'name': 'open'}], 'mouseDownState': 1,
@@ -423,16 +423,19 @@ def main():
         c.check('autoplay pauses out of view', still_for(0.6))
         v.js("document.body.style.paddingTop = ''")
         v.wait(lambda: not still_for(0.4), 'the spin back in view')
+        v.js("window.seen = []; document.addEventListener('visibilitychange', function () {"
+             " seen.push(document.visibilityState); });"
+             "document.addEventListener('ov-view', function () { seen.push('turned while ' + document.visibilityState); });")
         v.d.switch_to.new_window('tab')
-        tab = v.d.window_handles
-        v.d.switch_to.window(tab[0])
-        hidden = v.js('return document.visibilityState')
-        v.d.switch_to.window(tab[1])
+        time.sleep(0.6)
         v.d.close()
-        v.d.switch_to.window(tab[0])
+        v.d.switch_to.window(v.d.window_handles[0])
+        seen = v.js('return seen')
+        hidden = seen[seen.index('hidden'):] if 'hidden' in seen else []
+        c.check('autoplay pauses in a hidden tab', 'visible' in hidden and 'turned while hidden' not in hidden, str(seen))
         v.keys(Keys.TAB)
         text = attr('aria-valuetext')
-        c.check('autoplay stops on keyboard focus', still_for(0.6) and attr('aria-valuetext') == text, hidden)
+        c.check('autoplay stops on keyboard focus', still_for(0.6) and attr('aria-valuetext') == text)
         v.open('pair.html')
         v.mouse_drag(0, 1, 0, 0)
         stopped = v.state()
@@ -477,14 +480,30 @@ def main():
             v.keys(Keys.TAB, *keys)
             c.check(page + ': the keys follow the record\'s controls', v.state() == expected, str(v.state()))
 
+        # An intro spin turns once round, shows the drag hint, and stops where it began.
+        v.open('bare.html', wait=False)
+        v.wait(lambda: v.js("var v = document.querySelector('.ov-view'); return v && v.dataset.column !== '0'"), 'the intro')
+        v.view = v.d.find_element('css selector', '.ov-view')
+        c.check('the intro shows the drag hint', v.d.find_element('css selector', '.ov-tip').is_displayed())
+        v.wait(lambda: still_for(0.3), 'the end of the intro', 10)
+        c.check('the intro stops after one turn where it began', v.state() == (0, 0), str(v.state()))
+
         # Several viewers on one page, each its own; the API goes to a view and tells of every change.
-        v.open('two.html')
-        v.js("window.changes = []; document.addEventListener('ov-view', function (e) { changes.push(e.detail); });"
+        v.cdp('Emulation.setDeviceMetricsOverride', {'width': 720, 'height': 300, 'deviceScaleFactor': 1, 'mobile': False})
+        v.open('several.html', wait=False)
+        v.wait(lambda: v.js("var v = document.querySelector('.ov-view'); return v && v.dataset.ready === '24'"), 'viewers')
+        v.view = v.d.find_element('css selector', '.ov-view')
+        time.sleep(0.5)
+        v.js("window.changes = []; document.addEventListener('ov-view', function (e) { if (e.target.id === 'ov1') changes.push(e.detail); });"
              "document.getElementById('ov1').orbivane.go(4, 1);")
         time.sleep(0.2)
-        c.check('two viewers, each with its frames',
-                v.js("return Array.from(document.querySelectorAll('.ov-view'), function (e) { return e.dataset.ready; })")
-                == ['24', '6'])
+        ready = "return Array.from(document.querySelectorAll('.ov-view'), function (e) { return e.dataset.ready; })"
+        c.check('several viewers, each with its frames, the one out of view not yet decoded',
+                v.js(ready) == ['24', '6', '24', None], str(v.js(ready)))
+        v.js("document.getElementById('ov4').scrollIntoView()")
+        v.wait(lambda: v.js(ready)[3] == '24', 'the last viewer, once in view')
+        v.js('window.scrollTo(0, 0)')
+        v.cdp('Emulation.setDeviceMetricsOverride', {'width': 720, 'height': 420, 'deviceScaleFactor': 1, 'mobile': False})
         shows('the API goes to a view', 4, 1)
         c.check('... and the change is told', v.js('return changes') == [{'column': 4, 'row': 1, 'state': 0}],
                 str(v.js('return changes')))
@@ -508,6 +527,8 @@ def main():
             v.d.save_screenshot(os.path.join(WORK, 'large-%dx%d.png' % (width, height)))
             c.check('%d x %d: viewer and controls in view' % (width, height), box[0] <= box[1] and box[4] > 100, str(box))
             c.check('%d x %d: one canvas pixel per screen pixel' % (width, height), abs(box[2] - box[3]) <= 1, str(box))
+            c.check('%d x %d: decoded frames within the budget the screen sets' % (width, height),
+                    v.ready() <= int(attr('data-budget')), attr('data-budget'))
         v.cdp('Emulation.setDeviceMetricsOverride', {'width': 720, 'height': 420, 'deviceScaleFactor': 1, 'mobile': False})
 
         # A self-sizing iframe: the bare page tells its parent how tall it is.
