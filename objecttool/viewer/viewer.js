@@ -70,9 +70,13 @@
     function decodeFrame(i, width) {
       var size = width < W ? { resizeWidth: width, resizeHeight: Math.max(1, Math.round(H * width / W)), resizeQuality: 'high' } : {};
       if (!cfg.src) return createImageBitmap(bytesOf(data[i]), size);
-      var img = new Image();
-      img.src = data[i];
-      return img.decode().then(function () { return createImageBitmap(img, size); });
+      // Fetched as bytes (the browser's cache keeps them); from file://,
+      // where fetch is refused, through an image element.
+      return fetch(data[i]).then(function (r) { return r.blob(); }, function () {
+        var img = new Image();
+        img.src = data[i];
+        return img.decode().then(function () { return img; });
+      }).then(function (source) { return createImageBitmap(source, size); });
     }
 
     // ---- The current view: fc, fr are the continuous column and row ----
@@ -497,6 +501,7 @@
     var full = fig.requestFullscreen ? 'requestFullscreen' : fig.webkitRequestFullscreen ? 'webkitRequestFullscreen' : null;
     function isFull() { return (document.fullscreenElement || document.webkitFullscreenElement) === fig; }
     screenButton.hidden = !full;
+    document.addEventListener('fullscreenchange', function () { screenButton.textContent = isFull() ? 'Leave full screen' : 'Full screen'; });
     screenButton.addEventListener('click', function () {
       if (isFull()) (document.exitFullscreen || document.webkitExitFullscreen).call(document);
       else fig[full]();
