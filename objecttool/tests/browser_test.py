@@ -233,7 +233,9 @@ def make_pages():
                                          'states': [{'name': 'closed'}, {'name': 'open'}], 'mouseDownState': 1,
                                          'pans': [0, 180]}), 'animated.html', 'object.mov')
     for name, fields in [('reversed', {'reversePan': True, 'reverseTilt': True, 'wrapTilt': True}),
-                         ('swapped', {'swapAxes': True})]:
+                         ('swapped', {'swapAxes': True}),
+                         ('states', {'rows': 1, 'states': [{'name': 'red'}, {'name': 'blue'}, {'name': 'held'}],
+                                     'mouseDownState': 2})]:
         run(FIXTURE, '--config', json.dumps(fields), name + '.html', 'object.mov')
     with open(os.path.join(WORK, 'embed.html'), 'w') as page:
         page.write('<!DOCTYPE html><body style="margin:0"><iframe src="bare.html" style="width:100%;border:0"></iframe>'
@@ -487,6 +489,17 @@ def main():
         c.check('the intro shows the drag hint', v.d.find_element('css selector', '.ov-tip').is_displayed())
         v.wait(lambda: still_for(0.3), 'the end of the intro', 10)
         c.check('the intro stops after one turn where it began', v.state() == (0, 0), str(v.state()))
+
+        v.open('states.html')
+        choice = Select(v.d.find_element('css selector', '.ov-states select'))
+        names = [o.text for o in choice.options]
+        choice.select_by_visible_text('blue')
+        time.sleep(0.1)
+        c.check('the other states are offered as a choice', names == ['red', 'blue'] and attr('data-state') == '1'
+                and attr('aria-valuetext').endswith(', blue'), '%s %s' % (names, attr('aria-valuetext')))
+        v.view.click()
+        v.keys('+', Keys.ESCAPE)
+        c.check('+ zooms and Escape leaves the zoom', attr('data-zoom') == '1.00', attr('data-zoom'))
 
         # Several viewers on one page, each its own; the API goes to a view and tells of every change.
         v.cdp('Emulation.setDeviceMetricsOverride', {'width': 720, 'height': 300, 'deviceScaleFactor': 1, 'mobile': False})

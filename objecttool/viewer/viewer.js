@@ -489,6 +489,7 @@
       else if (key === 'Home' || key === 'End') moveTo((key === 'Home') === (turnRight() < 0) ? N - 1 : 0, fr);
       else if (key === '+' || key === '=') zoomTo(zoom * 1.5);
       else if (key === '-') zoomTo(zoom / 1.5);
+      else if (key === 'Escape' && zoom > 1) zoomTo(1);
       else return;
       e.preventDefault();
       stop();
