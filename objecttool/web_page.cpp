@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -76,7 +77,7 @@ std::vector<std::size_t> arrival_order(const nlohmann::ordered_json& config, std
         const int k = int(i) % per_view, view = int(i) / per_view, c = view % columns, r = view / columns % rows,
                   s = view / (columns * rows);
         const unsigned offset = unsigned((c - column + columns) % columns);
-        const int level = offset == 0 ? -32 : -__builtin_ctz(offset);
+        const int level = offset == 0 ? -32 : -std::countr_zero(offset);
         return std::make_tuple(s != state, k != 0, std::abs(r - row), level, c, s, r, k);
     };
     std::vector<std::size_t> order(count);
