@@ -302,6 +302,8 @@ def main():
         c.check('folder form over HTTP: every frame decodes', attr('data-failed') is None and v.ready() == 24)
         v.keys(Keys.TAB, Keys.ARROW_RIGHT)
         shows('folder form: the arrow turns', 7, 0)
+        v.open('folder.html')
+        c.check('folder form from file://: every frame decodes', attr('data-failed') is None and v.ready() == 24)
 
         # Keys act only while the viewer has focus; pan wraps over 360 degrees, tilt stops at the rows' ends.
         v.open('object.html')

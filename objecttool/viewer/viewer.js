@@ -72,11 +72,10 @@
       if (!cfg.src) return createImageBitmap(bytesOf(data[i]), size);
       // Fetched as bytes (the browser's cache keeps them); from file://,
       // where fetch is refused, through an image element.
-      return fetch(data[i]).then(function (r) { return r.blob(); }, function () {
-        var img = new Image();
-        img.src = data[i];
-        return img.decode().then(function () { return img; });
-      }).then(function (source) { return createImageBitmap(source, size); });
+      var img = new Image();
+      return (/^https?:$/.test(location.protocol) ? fetch(data[i]).then(function (r) { return r.blob(); })
+        : (img.src = data[i], img.decode().then(function () { return img; })))
+        .then(function (source) { return createImageBitmap(source, size); });
     }
 
     // ---- The current view: fc, fr are the continuous column and row ----
@@ -270,7 +269,7 @@
     };
 
     // Motion: a spin (autoplay, intro), a glide after a flick.
-    var motion = 0, spinning = 0, spinTurns = 0, hovering = false, hidden = false;
+    var motion = 0, spinning = 0, spinTurns = 0, hovering = false, hidden = document.hidden;
     function animate(step) {
       var last = performance.now();
       cancelAnimationFrame(motion);
