@@ -552,6 +552,11 @@ def main():
                             "var d = f && f.contentDocument && f.contentDocument.documentElement;"
                             "return d && Math.abs(f.offsetHeight - d.scrollHeight) < 2"
                             " && f.offsetHeight > 150"), 'the iframe\'s height', 10)
+        v.js("document.body.style.paddingBottom = '2000px'")
+        box = v.js("var r = document.querySelector('iframe').getBoundingClientRect(); return [r.left + r.width / 2, r.top + 60]")
+        v.cdp('Input.dispatchMouseEvent', {'type': 'mouseWheel', 'x': box[0], 'y': box[1], 'deltaX': 0, 'deltaY': 100})
+        time.sleep(0.4)
+        c.check('a wheel over the viewer in an iframe scrolls the page', v.scroll() > 0, str(v.scroll()))
         c.check('bare: no heading and no hint', v.js("var d = document.querySelector('iframe').contentDocument;"
                                                     "return !d.querySelector('h1') && !d.querySelector('.ov-hint').offsetWidth"))
 
