@@ -557,6 +557,11 @@ def main():
         v.cdp('Input.dispatchMouseEvent', {'type': 'mouseWheel', 'x': box[0], 'y': box[1], 'deltaX': 0, 'deltaY': 100})
         time.sleep(0.4)
         c.check('a wheel over the viewer in an iframe scrolls the page', v.scroll() > 0, str(v.scroll()))
+        inner = "var v = document.querySelector('iframe').contentDocument.querySelector('.ov-view');" \
+                "return [v.dataset.column, v.dataset.row]"
+        v.js("document.querySelector('iframe').contentWindow.postMessage({orbivane: 'go', column: 3, row: 1}, '*')")
+        time.sleep(0.3)
+        c.check('the parent page turns the viewer in its iframe', v.js(inner) == ['3', '1'], str(v.js(inner)))
         c.check('bare: no heading and no hint', v.js("var d = document.querySelector('iframe').contentDocument;"
                                                     "return !d.querySelector('h1') && !d.querySelector('.ov-hint').offsetWidth"))
 
