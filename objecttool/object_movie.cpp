@@ -94,12 +94,14 @@ std::uint32_t ObjectMovie::frame_sample(int column, int row) const {
     return std::uint32_t((row * columns() + column) * record_->frames_per_view);
 }
 
-std::vector<std::uint8_t> ObjectMovie::frame(int column, int row) const {
+std::vector<std::uint8_t> ObjectMovie::frame(int column, int row) const { return sample(frame_sample(column, row)); }
+
+std::vector<std::uint8_t> ObjectMovie::sample(std::uint32_t index) const {
     std::vector<std::uint8_t> bytes;
     std::uint32_t duration = 0;
-    if (medialayer::OSErr err = reader_->read_sample(video_index_, frame_sample(column, row), bytes, duration))
-        throw tool_error(path_ + ": frame " + std::to_string(frame_sample(column, row) + 1) +
-                         " cannot be read (error " + std::to_string(err) + ").");
+    if (medialayer::OSErr err = reader_->read_sample(video_index_, index, bytes, duration))
+        throw tool_error(path_ + ": frame " + std::to_string(index + 1) + " cannot be read (error " +
+                         std::to_string(err) + ").");
     return bytes;
 }
 

@@ -43,6 +43,8 @@ public:
     // The encoded frame of the view at (column, row). Throws tool_error.
     std::vector<std::uint8_t> frame(int column, int row) const;
     std::uint32_t frame_sample(int column, int row) const;
+    // The encoded bytes of one video sample, by its index. Throws tool_error.
+    std::vector<std::uint8_t> sample(std::uint32_t index) const;
 
 private:
     std::string path_;

@@ -15,7 +15,7 @@ namespace objecttool {
 
 namespace {
 
-void write_bytes(const std::string& path, const std::uint8_t* data, std::size_t size) {
+void write_pieces(const std::string& path, const std::function<void(const AppendBytes&)>& produce) {
     const std::filesystem::path target(path);
     const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
     if (std::filesystem::is_directory(target)) throw tool_error("Cannot write " + path + ": it is a folder.");
@@ -23,11 +23,20 @@ void write_bytes(const std::string& path, const std::uint8_t* data, std::size_t 
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw tool_error("Cannot write " + path + ": " + std::strerror(errno) + ".");
     int error = 0;  // the first errno
-    for (std::size_t done = 0; done < size && !error;) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) error = n < 0 ? errno : EIO;
-        else done += std::size_t(n);
+    const AppendBytes append = [&](const char* data, std::size_t size) {
+        for (std::size_t done = 0; done < size && !error;) {
+            const ssize_t n = ::write(fd, data + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) error = n < 0 ? errno : EIO;
+            else done += std::size_t(n);
+        }
+    };
+    try {
+        produce(append);
+    } catch (...) {
+        ::close(fd);
+        std::remove(temp.c_str());
+        throw;
     }
     // mkstemp makes the file private; the output gets the permissions of any new file.
     const mode_t mask = ::umask(0);
@@ -41,6 +50,10 @@ void write_bytes(const std::string& path, const std::uint8_t* data, std::size_t 
     }
 }
 
+void write_bytes(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    write_pieces(path, [&](const AppendBytes& append) { append(reinterpret_cast<const char*>(data), size); });
+}
+
 }  // namespace
 
 void write_file_atomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -49,6 +62,10 @@ void write_file_atomically(const std::string& path, const std::vector<std::uint8
 
 void write_file_atomically(const std::string& path, const std::string& text) {
     write_bytes(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+void write_file_atomically(const std::string& path, const std::function<void(const AppendBytes&)>& produce) {
+    write_pieces(path, produce);
 }
 
 }  // namespace objecttool

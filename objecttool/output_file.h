@@ -2,7 +2,9 @@
 // the bytes go to a hidden file beside the target, renamed over it when complete.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,5 +13,10 @@ namespace objecttool {
 // Throws tool_error naming the path and the reason.
 void write_file_atomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void write_file_atomically(const std::string& path, const std::string& text);
+
+// For outputs too large to hold: `produce` appends the file's bytes in pieces
+// through the function it is handed; an exception from it leaves no file.
+using AppendBytes = std::function<void(const char* data, std::size_t size)>;
+void write_file_atomically(const std::string& path, const std::function<void(const AppendBytes&)>& produce);
 
 }  // namespace objecttool

@@ -1,14 +1,23 @@
 #include "objecttool/web_page.h"
 
-#include <filesystem>
-#include <map>
-#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <nlohmann/json.hpp>
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <tuple>
 
 #include "objecttool/frame_decoder.h"
 #include "objecttool/jpeg_frames.h"
-#include "objecttool/output_file.h"
 #include "objecttool/tool_error.h"
 #include "objecttool/viewer_runtime.h"
 #include "quicktime/qt_types.h"
@@ -34,83 +43,182 @@ std::string fill_template(const std::string& text, const std::map<std::string, s
     return out;
 }
 
-const char* layout_name(StereoLayout layout) {
-    switch (layout) {
-    case StereoLayout::parallel: return "parallel";
-    case StereoLayout::cross: return "cross";
-    default: return nullptr;
+// Every frame must be a JPEG image of the movie's size.
+void check_jpeg(const ObjectMovie& movie, const std::vector<std::uint8_t>& jpeg, std::size_t index) {
+    const auto& format = movie.format();
+    int width = 0, height = 0;
+    try {
+        read_jpeg_size(jpeg, width, height);
+    } catch (const std::runtime_error& e) {
+        throw tool_error(movie.path() + ": frame " + std::to_string(index + 1) + " is not a readable JPEG image (" +
+                         e.what() + ").");
     }
+    if (width != format.width || height != format.height)
+        throw tool_error(movie.path() + ": frame " + std::to_string(index + 1) + " is " + std::to_string(width) + " x " +
+                         std::to_string(height) + ", not the movie's " + std::to_string(format.width) + " x " +
+                         std::to_string(format.height) + ".");
 }
 
-// Every view's frame as JPEG bytes, in row order: stored JPEG frames as they
-// are (their headers checked), others decoded and encoded once.
-std::vector<std::vector<std::uint8_t>> jpeg_frames(ObjectMovie& movie, const WebOptions& options) {
-    const auto& format = movie.format();
-    const bool stored_jpeg = format.codec == four_cc("jpeg");
-    std::unique_ptr<FrameDecoder> decoder = stored_jpeg ? nullptr : FrameDecoder::for_movie(movie);
-    std::vector<std::vector<std::uint8_t>> frames;
-    for (int row = 0; row < movie.rows(); ++row)
-        for (int column = 0; column < movie.columns(); ++column) {
-            const std::uint32_t sample = movie.frame_sample(column, row);
-            if (!stored_jpeg) {
-                frames.push_back(encode_jpeg(decoder->decode(sample, 1), options.jpeg_quality));
+// framesPerView, or the number of states; 1 when the config has none.
+int count_of(const nlohmann::ordered_json& config, const char* field) {
+    const auto it = config.find(field);
+    if (it == config.end()) return 1;
+    return it->is_array() ? std::max<int>(1, int(it->size())) : std::max(1, it->get<int>());
+}
+
+// The order frames go into the page: the opening state and row first, its
+// columns coarse to fine (every eighth, every fourth, ...), so that the
+// object can be turned roughly while the rest arrives; then rows outwards.
+std::vector<std::size_t> arrival_order(const nlohmann::ordered_json& config, std::size_t count) {
+    const int columns = config["columns"], rows = config["rows"], column = config["column"], row = config["row"];
+    const int per_view = count_of(config, "framesPerView");
+    const int state = config.value("defaultState", 0);
+    auto key = [&](std::size_t i) {
+        const int k = int(i) % per_view, view = int(i) / per_view, c = view % columns, r = view / columns % rows,
+                  s = view / (columns * rows);
+        const unsigned offset = unsigned((c - column + columns) % columns);
+        const int level = offset == 0 ? -32 : -std::countr_zero(offset);
+        return std::make_tuple(s != state, k != 0, std::abs(r - row), level, c, s, r, k);
+    };
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    return order;
+}
+
+std::string json_in_html(const nlohmann::ordered_json& json) {
+    std::string text = json.dump(-1, ' ', true);
+    // '<' only occurs inside strings, where the escape keeps the script block open.
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at)) text.replace(at, 1, "\\u003c");
+    return text;
+}
+
+std::string url_escaped(const std::string& name) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char ch : name) {
+        if (std::isalnum(ch) || ch == '-' || ch == '_' || ch == '.' || ch == '~') out += char(ch);
+        else out += {'%', hex[ch >> 4], hex[ch & 15]};
+    }
+    return out;
+}
+
+void write_frame_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    file.close();
+    if (!file) throw tool_error("Cannot write " + path + ": " + std::strerror(errno) + ".");
+}
+
+mode_t file_mask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+PageViewer movie_viewer(ObjectMovie& movie, const std::string& title, const WebOptions& options) {
+    movie.require_object_grid();
+    PageConfigOptions config_options;
+    config_options.stereo = options.stereo;
+    config_options.autoplay = options.autoplay;
+    PageViewer viewer{page_config(movie, config_options), options.title.empty() ? title : options.title, 0, {}};
+    auto& config = viewer.config;
+    // Frames travel in blocks that carry their own index; the page needs neither sizes nor a key.
+    config.erase("frames");
+    config.erase("key");
+    if (options.view) {
+        const auto [column, row] = *options.view;
+        if (column < 0 || column >= movie.columns() || row < 0 || row >= movie.rows())
+            throw tool_error("The view " + std::to_string(column) + "," + std::to_string(row) + " is outside " +
+                             movie.path() + "'s " + std::to_string(movie.columns()) + " columns and " +
+                             std::to_string(movie.rows()) + " rows (counted from 0).");
+        config["column"] = column;
+        config["row"] = row;
+    }
+    // The angle each column and row shows, for the viewer's spoken text.
+    if (!config.contains("pans")) {
+        const ObjectRecord& record = *movie.record();
+        for (int c = 0; c < movie.columns(); ++c) config["pans"].push_back(record.pan_at(c));
+        for (int r = 0; r < movie.rows(); ++r) config["tilts"].push_back(record.tilt_at(r));
+    }
+    if (options.intro_hover) config["intro"] = "hover";
+    else if (options.intro_turns > 0) config["intro"] = options.intro_turns;
+    viewer.frame_count = std::size_t(movie.columns()) * std::size_t(movie.rows()) *
+                         std::size_t(count_of(config, "framesPerView")) * std::size_t(count_of(config, "states"));
+    if (movie.format().codec == four_cc("jpeg")) {
+        viewer.frame = [&movie](std::size_t i) {
+            std::vector<std::uint8_t> jpeg = movie.sample(std::uint32_t(i));
+            check_jpeg(movie, jpeg, i);
+            return jpeg;
+        };
+    } else {
+        std::shared_ptr<FrameDecoder> decoder = FrameDecoder::for_movie(movie);
+        const int quality = options.jpeg_quality;
+        viewer.frame = [decoder, quality](std::size_t i) {
+            return encode_jpeg(decoder->decode(std::uint32_t(i), 1), quality);
+        };
+    }
+    return viewer;
+}
+
+void write_page(const AppendBytes& out, const std::vector<PageViewer>& viewers, const WebOptions& options,
+                const std::string& frames_folder, const std::string& frames_url) {
+    const bool folder = !frames_folder.empty();
+    // Several viewers keep their frames in numbered subfolders.
+    auto frame_name = [&](std::size_t j, std::size_t i) {
+        return (viewers.size() > 1 ? std::to_string(j + 1) + "/" : "") + std::to_string(i) + ".jpg";
+    };
+    std::string figures, page_title = options.title;
+    for (std::size_t j = 0; j < viewers.size(); ++j) {
+        const PageViewer& v = viewers[j];
+        auto config = v.config;
+        const int columns = config["columns"], rows = config["rows"], column = config["column"], row = config["row"];
+        const int state = config.value("defaultState", 0), width = config["width"], height = config["height"];
+        const auto opening = std::size_t(((state * rows + row) * columns + column) * count_of(config, "framesPerView"));
+        if (folder) config["src"] = frames_url + (viewers.size() > 1 ? std::to_string(j + 1) + "/" : "");
+        if (options.title.empty()) page_title += (j ? ", " : "") + v.title;
+        figures += fill_template(
+            viewer_figure_template(),
+            {{"id", "ov" + std::to_string(j + 1)},
+             {"title", html_text(v.title)},
+             {"ratio", std::to_string(double(width) / height)},
+             {"width", std::to_string(width)},
+             {"height", std::to_string(height)},
+             {"column", std::to_string(column)},
+             {"row", std::to_string(row)},
+             {"state", std::to_string(state)},
+             {"poster", folder ? frames_url + frame_name(j, opening) : "data:image/jpeg;base64," + base64(v.frame(opening))},
+             {"config", json_in_html(config)}});
+    }
+    const std::string page =
+        fill_template(viewer_page_template(), {{"title", html_text(page_title)},
+                                               {"body", options.bare ? "ov-bare" : ""},
+                                               {"heading", options.bare ? "" : "<h1>" + html_text(page_title) + "</h1>\n"},
+                                               {"style", viewer_style()},
+                                               {"script", viewer_script()},
+                                               {"viewers", figures},
+                                               {"frames", std::string("\0frames\0", 8)}});
+    // A marker no value can hold: html_text writes control characters as references.
+    const std::string marker("\0frames\0", 8);
+    const std::size_t split = page.find(marker);
+    out(page.data(), split);
+    for (std::size_t j = 0; j < viewers.size(); ++j) {
+        if (folder && viewers.size() > 1) std::filesystem::create_directory(frames_folder + "/" + std::to_string(j + 1));
+        for (std::size_t i : arrival_order(viewers[j].config, viewers[j].frame_count)) {
+            const std::vector<std::uint8_t> jpeg = viewers[j].frame(i);
+            if (folder) {
+                write_frame_file(frames_folder + "/" + frame_name(j, i), jpeg);
                 continue;
             }
-            frames.push_back(movie.frame(column, row));
-            int width = 0, height = 0;
-            try {
-                read_jpeg_size(frames.back(), width, height);
-            } catch (const std::runtime_error& e) {
-                throw tool_error(movie.path() + ": frame " + std::to_string(sample + 1) +
-                                 " is not a readable JPEG image (" + e.what() + ").");
-            }
-            if (width != format.width || height != format.height)
-                throw tool_error(movie.path() + ": frame " + std::to_string(sample + 1) + " is " + std::to_string(width) +
-                                 " x " + std::to_string(height) + ", not the movie's " + std::to_string(format.width) +
-                                 " x " + std::to_string(format.height) + ".");
-        }
-    return frames;
-}
-
-}  // namespace
-
-namespace {
-
-bool needs_escape(std::uint8_t b) { return b == 0x00 || b == 0x0D || b == '<' || b == '='; }
-
-}  // namespace
-
-std::uint8_t page_key(const std::vector<std::vector<std::uint8_t>>& frames) {
-    std::uint64_t counts[256] = {};
-    for (const auto& frame : frames)
-        for (std::uint8_t b : frame) ++counts[b];
-    std::uint8_t best = 0;
-    std::uint64_t fewest = UINT64_MAX;
-    for (unsigned key = 0; key < 256; ++key) {
-        std::uint64_t escapes = 0;
-        for (unsigned b = 0; b < 256; ++b)
-            if (needs_escape(std::uint8_t(b ^ key))) escapes += counts[b];
-        if (escapes < fewest) {
-            fewest = escapes;
-            best = std::uint8_t(key);
+            const std::string block = "<script type=\"text/plain\" class=\"ov-f\" data-for=\"ov" + std::to_string(j + 1) +
+                                      "\" data-i=\"" + std::to_string(i) + "\">" + base64(jpeg) + "</script>";
+            out(block.data(), block.size());
         }
     }
-    return best;
-}
-
-std::string page_safe_bytes(const std::vector<std::uint8_t>& bytes, std::uint8_t key) {
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 64);
-    for (std::uint8_t original : bytes) {
-        const std::uint8_t b = original ^ key;
-        if (needs_escape(b)) {
-            text += '=';
-            text += char(b ^ 0x40);
-        } else {
-            text += char(b);
-        }
-    }
-    return text;
+    out("\n", 1);
+    out(page.data() + split + marker.size(), page.size() - split - marker.size());
 }
 
 std::string base64(const std::vector<std::uint8_t>& bytes) {
@@ -160,64 +268,53 @@ std::string html_text(const std::string& utf8) {
 }
 
 std::string build_web_page(ObjectMovie& movie, const std::string& title, const WebOptions& options) {
-    movie.require_object_grid();
-    const ObjectRecord& record = *movie.record();
-    const std::vector<std::vector<std::uint8_t>> frames = jpeg_frames(movie, options);
-    const int column = record.initial_column();
-    const int row = std::min(record.initial_row(), movie.rows() - 1);
-    const int columns = movie.columns(), rows = movie.rows();
-    const auto& format = movie.format();
-    const double time_scale = movie.video()->time_scale > 0 ? movie.video()->time_scale : 600;
-
-    nlohmann::ordered_json config = {
-        {"columns", columns},
-        {"rows", rows},
-        {"wrap", record.pan_wraps()},
-        {"column", column},
-        {"row", row},
-        {"width", format.width},
-        {"height", format.height},
-        {"stereo", layout_name(options.stereo) ? nlohmann::ordered_json(layout_name(options.stereo)) : nlohmann::ordered_json(nullptr)},
-        {"autoplay", options.autoplay},
-        {"step", record.frame_duration > 0 ? record.frame_duration / time_scale : 0.1},
-        {"frames", nlohmann::ordered_json::array()},
-    };
-    const std::uint8_t key = page_key(frames);
-    config["key"] = key;
-    std::string blob;
-    std::size_t total = 0;
-    for (const auto& f : frames) total += f.size();
-    blob.reserve(total + total / 64);
-    for (const auto& f : frames) {
-        config["frames"].push_back(f.size());
-        blob += page_safe_bytes(f, key);
-    }
-    std::string config_text = config.dump(-1, ' ', true);
-    // '<' only occurs inside strings, where the escape keeps the text block open.
-    for (std::size_t at = config_text.find('<'); at != std::string::npos; at = config_text.find('<', at))
-        config_text.replace(at, 1, "\\u003c");
-
-    return fill_template(viewer_page_template(),
-                         {{"title", html_text(title)},
-                          {"style", viewer_style()},
-                          {"script", viewer_script()},
-                          {"width", std::to_string(format.width)},
-                          {"height", std::to_string(format.height)},
-                          {"views", std::to_string(columns * rows)},
-                          {"view", std::to_string(row * columns + column + 1)},
-                          {"column", std::to_string(column)},
-                          {"row", std::to_string(row)},
-                          {"valuetext", "column " + std::to_string(column + 1) + " of " + std::to_string(columns) +
-                                            ", row " + std::to_string(row + 1) + " of " + std::to_string(rows)},
-                          {"config", config_text},
-                          {"poster", base64(frames[std::size_t(row * columns + column)])},
-                          {"frames", blob}});
+    std::string page;
+    write_page([&](const char* data, std::size_t size) { page.append(data, size); },
+               {movie_viewer(movie, title, options)}, options);
+    return page;
 }
 
 void write_web_page(const std::string& movie_path, const std::string& html_path, const WebOptions& options) {
-    ObjectMovie movie(movie_path);
-    const std::string page = build_web_page(movie, std::filesystem::path(movie_path).filename().string(), options);
-    write_file_atomically(html_path, page);
+    write_web_page(std::vector<std::string>{movie_path}, html_path, options);
+}
+
+void write_web_page(const std::vector<std::string>& movie_paths, const std::string& html_path,
+                    const WebOptions& options) {
+    std::vector<std::unique_ptr<ObjectMovie>> movies;
+    std::vector<PageViewer> viewers;
+    for (const std::string& path : movie_paths) {
+        movies.push_back(std::make_unique<ObjectMovie>(path));
+        viewers.push_back(movie_viewer(*movies.back(), std::filesystem::path(path).filename().string(), options));
+    }
+    if (!options.folder) {
+        write_file_atomically(html_path, [&](const AppendBytes& out) { write_page(out, viewers, options); });
+        return;
+    }
+    // The folder form: frames go into a hidden folder beside the page, which
+    // takes the place of PAGE-frames/ only once every frame is written.
+    namespace fs = std::filesystem;
+    const fs::path page(html_path);
+    const fs::path parent = page.has_parent_path() ? page.parent_path() : fs::path(".");
+    const std::string name = page.stem().string() + "-frames";
+    const fs::path target = parent / name;
+    std::string temp = (parent / ("." + name + ".part-XXXXXX")).string();
+    if (!::mkdtemp(temp.data())) throw tool_error("Cannot write " + target.string() + ": " + std::strerror(errno) + ".");
+    ::chmod(temp.c_str(), 0777 & ~file_mask());
+    try {
+        write_file_atomically(html_path, [&](const AppendBytes& out) {
+            write_page(out, viewers, options, temp, url_escaped(name) + "/");
+            std::error_code error;
+            const fs::path old = temp + "-old";
+            if (fs::exists(target)) fs::rename(target, old, error);
+            if (!error) fs::rename(temp, target, error);
+            if (error) throw tool_error("Cannot write " + target.string() + ": " + error.message() + ".");
+            fs::remove_all(old, error);
+        });
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove_all(temp, ignored);
+        throw;
+    }
 }
 
 }  // namespace objecttool
