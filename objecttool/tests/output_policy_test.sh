@@ -72,6 +72,12 @@ expect 2 "is a folder" "$tool" inspect folder
 expect 2 "not a regular file" "$tool" inspect fifo
 expect 2 "more than once" "$tool" web movie.mov -o a.html -o b.html
 
+# Files that are no movie, or a movie missing its last bytes, are named for what they are.
+echo "some text" >text.txt && : >empty.mov && printf '\x89PNG\r\n\x1a\n' >image.png
+head -c "$(($(stat -c %s movie.mov) - 40))" movie.mov >short.mov
+for file in text.txt empty.mov image.png; do expect 1 "$file is" "$tool" inspect "$file"; grep -q "not a QuickTime movie" err.txt || fail "$file: $(cat err.txt)"; done
+expect 1 "short.mov is truncated" "$tool" web short.mov -o short.html
+
 # Full disk: standard output and a file; nothing partial stays.
 expect 1 "no space left on device" sh -c '"$0" inspect --json movie.mov >/dev/full' "$tool"
 echo "the older sheet" >sheet.png

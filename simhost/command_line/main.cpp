@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -47,15 +50,28 @@ constexpr const char* path_separators = "/\\";
 // Windows keeps loadable modules beside the program.
 constexpr const char* plugin_beside_program = "/Orbivane.dll";
 constexpr const char* plugin_file_name = "Orbivane.dll";
+constexpr std::string_view library_signature = "MZ";  // a Windows executable image
 #else
 constexpr const char* path_separators = "/";
 constexpr const char* plugin_beside_program = "/../lib/Orbivane.so";
 constexpr const char* plugin_file_name = "Orbivane.so";
+constexpr std::string_view library_signature = "\x7f" "ELF";
 #endif
+
+// A file that begins as this system's loadable libraries do.
+bool looks_like_library(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string start(library_signature.size(), '\0');
+    return file.read(start.data(), std::streamsize(start.size())) && start == library_signature;
+}
 
 std::string find_plugin(const HostCommandLine& c) {
     if (c.plugin) {
+        if (std::filesystem::is_directory(*c.plugin))
+            throw usage_error("The plug-in " + *c.plugin + " is a folder; name the plug-in's file, " + plugin_file_name + ".");
         if (!is_regular_file(*c.plugin)) throw usage_error("The plug-in " + *c.plugin + " does not exist.");
+        if (!looks_like_library(*c.plugin))
+            throw usage_error("The plug-in " + *c.plugin + " is not a plug-in library; name " + plugin_file_name + ".");
         return *c.plugin;
     }
     const std::string beside = executable_directory() + plugin_beside_program;
@@ -109,6 +125,19 @@ std::string megabytes(std::uint64_t bytes) {
     return text;
 }
 
+// The plug-in says nothing when its movie cannot be written; a folder with less room left
+// than the frames recorded would take is the likely reason (a full disk has next to none).
+std::string folder_too_full(const std::string& folder, const Session& session, const HostCommandLine& c) {
+    std::error_code ec;
+    const std::filesystem::space_info space = std::filesystem::space(folder, ec);
+    if (ec || session.recorded_frames().empty()) return "";
+    const ImageSize frame = session.recorded_frames().back().size;
+    const std::uint64_t raw = std::uint64_t(frame.width) * std::uint64_t(frame.height) * 3;
+    const std::uint64_t per_frame = c.codec == FrameCodec::raw ? raw : raw / 10;  // Photo-JPEG at quality 90
+    if (space.available >= per_frame * session.recorded_frames().size()) return "";
+    return "The folder " + folder + " for the movie is full (" + megabytes(space.available) + " free)";
+}
+
 int run(const HostCommandLine& c) {
     for (const std::string& warning : c.warnings) std::fprintf(stderr, "warning: %s.\n", warning.c_str());
     // A folder or a device named as the output is refused before ".mov" could turn it into
@@ -149,6 +178,9 @@ int run(const HostCommandLine& c) {
     if (quicktime.empty())
         throw usage_error("The plug-in will not find its QuickTime library " + std::string(qt_library_name) +
                           " in any folder it searches, so it could write no movie; " + qt_library_hint);
+    if (!looks_like_library(quicktime))
+        throw usage_error("The plug-in's QuickTime library " + quicktime + " is not a library (another kind of file, or "
+                          "damaged), so it could write no movie; " + qt_library_hint);
     files.input("the plug-in", plugin);
     files.input("the plug-in's QuickTime library", quicktime);
     files.check();
@@ -206,6 +238,9 @@ int run(const HostCommandLine& c) {
             std::fprintf(stderr, "The command was cancelled in its dialog; nothing was written.\n");
         else if (stopped)
             std::fprintf(stderr, "Stopped before the first row was complete; nothing was written.\n");
+        else if (const std::string full = folder_too_full(folder_of(target), session, c); !full.empty())
+            std::fprintf(stderr, "%s; the plug-in could not write the movie, and %s is unchanged.\n", full.c_str(),
+                         out.c_str());
         else
             std::fprintf(stderr, "The plug-in wrote no movie; %s is unchanged.\n", out.c_str());
         return stopped ? exit_stopped : exit_failed;

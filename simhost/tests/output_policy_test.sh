@@ -68,5 +68,19 @@ expect 0 "warning: --parallax does nothing without --stereo" --out e.mov --paral
 expect 130 "Stopped after the last frame" --out f.mov --interrupt-at-end
 [ -s f.mov ] || fail "the complete movie was not kept"
 
+# Full folders are named as such: the temporary one while recording, the output's while
+# the movie is written (small file systems of their own, where this user may mount them).
+mkdir small-temp small-out
+trap 'umount "$work/small-temp" "$work/small-out" 2>/dev/null' EXIT
+if mount -t tmpfs -o size=100k tmpfs small-temp 2>/dev/null; then
+    grid=(--plugin "$plugin")
+    mount -t tmpfs -o size=100k tmpfs small-out
+    TMPDIR=$PWD/small-temp expect 1 "the temporary folder is full" --columns 16 --rows 2 --size 64x64 --codec raw --out g.mov
+    expect 1 "small-out for the movie is full" --columns 8 --rows 2 --size 64x64 --codec raw --out small-out/g.mov
+    umount small-temp small-out
+else
+    echo "full folders not tried: this user cannot mount a small file system"
+fi
+
 echo "$failures failed"
 [ "$failures" -eq 0 ]
