@@ -10,16 +10,16 @@
 
 namespace commandkit {
 
-namespace {
-
-std::string errno_words(int error) {
+std::string output_system::errno_words(int error) {
     std::string words = std::strerror(error);
     if (!words.empty() && words[0] >= 'A' && words[0] <= 'Z') words[0] = char(words[0] - 'A' + 'a');
     return words;
 }
 
+namespace {
+
 [[noreturn]] void standard_output_failed(int error) {
-    throw output_error("Cannot write to standard output: " + errno_words(error ? error : EIO) + ".");
+    throw output_error("Cannot write to standard output: " + output_system::errno_words(error ? error : EIO) + ".");
 }
 
 }  // namespace

@@ -27,4 +27,7 @@ bool sync_and_close(std::intptr_t handle, std::string& reason);
 bool replace(const std::string& from, const std::string& to, std::string& reason);
 void remove_file(const std::string& path);
 
+// A C library error number in words, lower case (written once, in output_file.cpp).
+std::string errno_words(int error);
+
 }  // namespace commandkit::output_system

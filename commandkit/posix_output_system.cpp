@@ -4,19 +4,12 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "commandkit/output_system.h"
 
 namespace commandkit::output_system {
 
 namespace {
-
-std::string words(int error) {
-    std::string text = std::strerror(error);
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = char(text[0] - 'A' + 'a');
-    return text;
-}
 
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -42,7 +35,7 @@ bool create_temporary(const std::string& folder, const std::string& name, std::s
     std::string pattern = folder + "/." + name + ".part-XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        reason = words(errno);
+        reason = errno_words(errno);
         return false;
     }
     path = pattern;
@@ -55,7 +48,7 @@ bool write_all(std::intptr_t handle, const char* data, std::size_t size, std::st
         const ssize_t n = ::write(int(handle), data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            reason = words(n < 0 ? errno : ENOSPC);
+            reason = errno_words(n < 0 ? errno : ENOSPC);
             return false;
         }
         done += std::size_t(n);
@@ -66,7 +59,7 @@ bool write_all(std::intptr_t handle, const char* data, std::size_t size, std::st
 bool sync_and_close(std::intptr_t handle, std::string& reason) {
     int error = fsync(int(handle)) == 0 ? 0 : errno;
     if (close(int(handle)) != 0 && !error) error = errno;
-    if (error) reason = words(error);
+    if (error) reason = errno_words(error);
     return !error;
 }
 
@@ -76,7 +69,7 @@ bool replace(const std::string& from, const std::string& to, std::string& reason
     struct stat older {};
     if (stat(to.c_str(), &older) == 0) {
         if (chmod(from.c_str(), older.st_mode & 07777) != 0) {
-            reason = "its permissions cannot be kept: " + words(errno);
+            reason = "its permissions cannot be kept: " + errno_words(errno);
             return false;
         }
         if (chown(from.c_str(), older.st_uid, older.st_gid) != 0) {
@@ -87,12 +80,12 @@ bool replace(const std::string& from, const std::string& to, std::string& reason
         const mode_t mask = umask(0);
         umask(mask);
         if (chmod(from.c_str(), 0666 & ~mask) != 0) {
-            reason = words(errno);
+            reason = errno_words(errno);
             return false;
         }
     }
     if (std::rename(from.c_str(), to.c_str()) != 0) {
-        reason = words(errno);
+        reason = errno_words(errno);
         return false;
     }
     // The new file was flushed where it was made; the folder is, so the rename lasts.
