@@ -35,10 +35,10 @@ device=""
 mknod device c 1 3 2>/dev/null && device=device
 
 # Its own input, under any name; another spelling of one output.
-expect 2 "is the movie" "$tool" web movie.mov -o movie.mov
-expect 2 "is the movie" "$tool" web movie.mov -o folder/../movie.mov
-expect 2 "is the movie" "$tool" sheet movie.mov -o hard.mov
-cmp -s movie.mov original.mov || fail "the input movie was changed"
+for out in movie.mov folder/../movie.mov hard.mov; do
+    expect 2 "is the movie" "$tool" web movie.mov -o "$out"
+    cmp -s movie.mov original.mov || { fail "the input movie was changed through $out"; cp original.mov movie.mov; }
+done
 
 # Not regular files: refused and left as they were.
 expect 2 "not a regular file" "$tool" web movie.mov -o fifo
@@ -64,7 +64,7 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     mkdir -m 777 shared && echo "an older sheet" >shared/locked.png && chmod 444 shared/locked.png
     chown 65534:65534 shared/locked.png
     expect 2 "read-only" setpriv --reuid=65534 --regid=65534 --clear-groups "$tool" sheet movie.mov -o shared/locked.png
-    [ "$(cat shared/locked.png)" = "an older sheet" ] || fail "a read-only sheet was replaced for its owner"
+    grep -qx "an older sheet" shared/locked.png || fail "a read-only sheet was replaced for its owner"
 fi
 
 # Inputs that are not files; a flag given twice.
@@ -82,7 +82,7 @@ expect 1 "short.mov is truncated" "$tool" web short.mov -o short.html
 expect 1 "no space left on device" sh -c '"$0" inspect --json movie.mov >/dev/full' "$tool"
 echo "the older sheet" >sheet.png
 expect 1 "file too large" sh -c 'trap "" XFSZ; ulimit -f 1; exec "$0" sheet movie.mov -o sheet.png' "$tool"
-[ "$(cat sheet.png)" = "the older sheet" ] || fail "a failed write harmed the older sheet"
+grep -qx "the older sheet" sheet.png || fail "a failed write harmed the older sheet"
 [ -z "$(find . -name '.*part*')" ] || fail "a temporary file was left: $(find . -name '.*part*')"
 
 echo "$failures failed"

@@ -35,7 +35,7 @@ mknod device c 1 3 2>/dev/null && device=device
 expect 2 "is the movie" --out a.mov --web ./a.mov
 expect 2 "is the movie" --out a.mov --sheet a.mov
 expect 2 "is the page" --out b.mov --web x.html --sheet ./x.html
-[ "$(cat a.mov)" = "an older movie" ] || fail "the older movie was harmed"
+grep -qx "an older movie" a.mov || fail "the older movie was harmed"
 [ -e b.mov ] && fail "a refused run wrote its movie"
 
 # Not regular files, dangling links: refused, left as they were.
