@@ -67,10 +67,15 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     grep -qx "an older sheet" shared/locked.png || fail "a read-only sheet was replaced for its owner"
 fi
 
-# Inputs that are not files; a flag given twice.
+# Inputs that are not files; the command line: a flag given twice, an option of another
+# command, an unknown command, a command's own help.
 expect 2 "is a folder" "$tool" inspect folder
 expect 2 "not a regular file" "$tool" inspect fifo
 expect 2 "more than once" "$tool" web movie.mov -o a.html -o b.html
+expect 2 "-o is an option of sheet, not of inspect" "$tool" inspect movie.mov -o a.html
+expect 2 'Unknown command "frob"' "$tool" frob movie.mov
+expect 0 "" "$tool" web --help
+grep -q "^Usage: orbivane-object web MOVIE -o PAGE.html" out.txt || fail "web --help: $(head -1 out.txt)"
 
 # Files that are no movie, or a movie missing its last bytes, are named for what they are.
 echo "some text" >text.txt && : >empty.mov && printf '\x89PNG\r\n\x1a\n' >image.png
