@@ -1,11 +1,12 @@
 // orbivane-object: looks at QuickTime VR object movies and shares them.
 #include <cstdio>
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "commandkit/command_parser.h"
+#include "commandkit/output_file.h"
+#include "commandkit/output_policy.h"
 #include "objecttool/contact_sheet.h"
 #include "objecttool/inspect.h"
 #include "objecttool/tool_error.h"
@@ -113,14 +114,19 @@ default it is one self-contained file.
     const std::optional<std::string> movie = value("MOVIE");
     if (!movie) throw usage_error(name + " needs a movie file; see orbivane-object " + name + " --help.");
 
+    commandkit::RunFiles files;
+    files.input("the movie", *movie);
     if (&command == &inspect) {
+        files.check();
         const Inspection inspection = inspect_movie(*movie);
         const bool json = commandkit::given(inspect.get_option("--json"));
-        std::cout << (json ? inspection_json(inspection) : inspection_text(inspection));
+        commandkit::write_standard_output(json ? inspection_json(inspection) : inspection_text(inspection));
         return exit_done;
     }
     const std::optional<std::string> out = value("--out");
     if (!out) throw usage_error(name + " needs an output file: -o " + (name == "web" ? "PAGE.html." : "SHEET.png."));
+    files.output(name == "web" ? "the page" : "the sheet", *out);
+    files.check();
     if (&command == &sheet) {
         SheetOptions options;
         if (auto v = value("--columns-step")) options.columns_step = commandkit::whole_number("--columns-step", *v, 1, 32767);
@@ -165,6 +171,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         return exit_usage;
     } catch (const tool_error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exit_failed;
+    } catch (const commandkit::output_error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return exit_failed;
     } catch (const std::bad_alloc&) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "objecttool/movie_shape.h"
 #include "objecttool/tool_error.h"
 #include "quicktime/qt_types.h"
 
@@ -29,6 +30,8 @@ std::string fourcc_text(std::uint32_t code) {
 }
 
 std::string movie_error_sentence(const std::string& path, medialayer::OSErr err) {
+    if (err != fnfErr && err != permErr)
+        if (const std::optional<std::string> problem = movie_shape_problem(path)) return path + *problem;
     switch (err) {
     case fnfErr: return path + " does not exist.";
     case permErr: return path + " cannot be read: permission denied.";

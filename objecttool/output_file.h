@@ -1,16 +1,18 @@
-// Writing the tool's outputs so that a failure never leaves a partial file:
-// the bytes go to a hidden file beside the target, renamed over it when complete.
+// Writing the tool's outputs under the commands' one output policy: a failure
+// never leaves a partial file, and a replaced file keeps its permissions.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace objecttool {
 
 // Throws tool_error naming the path and the reason.
+void write_file_atomically(const std::string& path, std::string_view bytes);
 void write_file_atomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void write_file_atomically(const std::string& path, const std::string& text);
 

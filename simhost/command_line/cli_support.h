@@ -1,5 +1,6 @@
 // What the orbivane-host command needs from the operating system: Ctrl-C,
-// the terminal's progress line, and careful handling of the output files.
+// the terminal's progress line, paths and working folders (the output files'
+// policy is commandkit's).
 #pragma once
 
 #include <atomic>
@@ -16,6 +17,8 @@ namespace simhost {
 // the host's abort follows at the next progress advance; a second one removes
 // the working folders and ends the process.
 const std::atomic<bool>& install_interrupt_handler();
+// For tests: what a Ctrl-C does, sent by the program to itself.
+void interrupt_as_ctrl_c();
 
 // One line on stderr rewritten in place, shown only on a terminal.
 class ProgressLine {
@@ -36,11 +39,6 @@ private:
 };
 
 std::string absolute_path(const std::string& path);
-// Throws usage_error when the file cannot be written where asked: its folder
-// is missing, is not a folder or is not writable, or the path is a folder, a
-// device or another file that is not a regular one, or a file this user may
-// not overwrite (as cp would refuse it).
-void check_output_path(const std::string& path);
 bool is_regular_file(const std::string& path);
 std::optional<std::uint64_t> file_size(const std::string& path);
 // The folder holding this program.
@@ -52,9 +50,6 @@ void set_temp_directory(const std::string& path);
 // this process and the plug-in alike (POSIX: ORBIVANE_SYSTEM_DIR, else the plug-in's own
 // folder; Windows: the real one, nothing to do).
 void pin_plugin_system_directory(const std::string& plugin_path);
-// Replaces target with source in one step (same file system), the new file taking
-// an older target's permissions; false with a reason on failure.
-bool replace_file(const std::string& source, const std::string& target, std::string& reason);
 
 // A fresh private folder, removed with whatever is left in it. Its name holds
 // the process id after the prefix, so a later run can tell one left behind

@@ -103,8 +103,10 @@ void declare_flags(CLI::App& app) {
     add_switch(app, "--trace", "print every host call the plug-in makes to stderr", running_group);
     commandkit::add_help(app, running_group);
     add_switch(app, "--version", "show the program's version", running_group);
-    // For tests: stop as if asked after this frame; no group keeps it out of --help.
+    // For tests, kept out of --help by having no group: stop as if asked after this frame, or
+    // once the plug-in's command has returned.
     add_value(app, "--abort-at", "N", "", "");
+    add_switch(app, "--interrupt-at-end", "", "");
 
     app.footer(std::string(footer) + save_dialog_note);
 }
@@ -125,9 +127,9 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
     c.version = set("--version");
     if (auto v = value("--columns")) c.answers.columns = commandkit::whole_number("--columns", *v, 1, max_columns);
     if (auto v = value("--rows")) c.answers.rows = commandkit::whole_number("--rows", *v, 1, max_rows);
-    c.answers.upper_hemisphere = set("--upper-hemisphere");
-    c.answers.light_follows = set("--light-follows");
-    c.answers.stereo = set("--stereo");
+    if (set("--upper-hemisphere")) c.answers.upper_hemisphere = true;
+    if (set("--light-follows")) c.answers.light_follows = true;
+    if (set("--stereo")) c.answers.stereo = true;
     if (auto v = value("--method")) {
         if (*v == "parallel") c.answers.method = 0;
         else if (*v == "cross") c.answers.method = 1;
@@ -147,8 +149,11 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
     c.trace = set("--trace");
     c.plugin = value("--plugin");
     if (auto v = value("--abort-at")) c.abort_at = commandkit::whole_number("--abort-at", *v, 1, 1 << 30);
+    c.interrupt_at_end = set("--interrupt-at-end");
     c.web = value("--web");
     c.sheet = value("--sheet");
+    for (const char* flag : {"--method", "--parallax"})
+        if (set(flag) && !set("--stereo")) c.warnings.push_back(std::string(flag) + " does nothing without --stereo");
     if (!c.version && c.out.empty()) throw usage_error("No output file given; name it with --out FILE.mov.");
     return c;
 }

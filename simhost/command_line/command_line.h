@@ -27,8 +27,11 @@ struct HostCommandLine {
     bool trace = false;
     std::optional<std::string> plugin;
     int abort_at = 0;  // for tests: stop as if asked after this frame; not in --help
+    bool interrupt_at_end = false;  // for tests: a Ctrl-C once the plug-in's command returned
     // Written after the capture; a name without a folder goes beside the movie.
     std::optional<std::string> web, sheet;
+    // Flags that do nothing as given, each a sentence without its full stop.
+    std::vector<std::string> warnings;
 };
 
 // Ranges the command accepts.

@@ -2,9 +2,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
 #include <string>
 #include <vector>
 
+#include "commandkit/output_file.h"
+#include "commandkit/output_policy.h"
 #include "platform/platform.h"
 #include "simhost/command_line/cli_support.h"
 #include "simhost/command_line/command_line.h"
@@ -45,15 +50,28 @@ constexpr const char* path_separators = "/\\";
 // Windows keeps loadable modules beside the program.
 constexpr const char* plugin_beside_program = "/Orbivane.dll";
 constexpr const char* plugin_file_name = "Orbivane.dll";
+constexpr std::string_view library_signature = "MZ";  // a Windows executable image
 #else
 constexpr const char* path_separators = "/";
 constexpr const char* plugin_beside_program = "/../lib/Orbivane.so";
 constexpr const char* plugin_file_name = "Orbivane.so";
+constexpr std::string_view library_signature = "\x7f" "ELF";
 #endif
+
+// A file that begins as this system's loadable libraries do.
+bool looks_like_library(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string start(library_signature.size(), '\0');
+    return file.read(start.data(), std::streamsize(start.size())) && start == library_signature;
+}
 
 std::string find_plugin(const HostCommandLine& c) {
     if (c.plugin) {
+        if (std::filesystem::is_directory(*c.plugin))
+            throw usage_error("The plug-in " + *c.plugin + " is a folder; name the plug-in's file, " + plugin_file_name + ".");
         if (!is_regular_file(*c.plugin)) throw usage_error("The plug-in " + *c.plugin + " does not exist.");
+        if (!looks_like_library(*c.plugin))
+            throw usage_error("The plug-in " + *c.plugin + " is not a plug-in library; name " + plugin_file_name + ".");
         return *c.plugin;
     }
     const std::string beside = executable_directory() + plugin_beside_program;
@@ -82,14 +100,6 @@ std::string folder_of(const std::string& path) {
     return path.substr(0, slash == 0 ? 1 : slash);
 }
 
-// The output may not be a file the run reads: a source would be overwritten by the movie.
-void refuse_output_over_inputs(const std::string& out, const std::vector<std::pair<std::string, std::string>>& inputs) {
-    platform::Platform& os = platform::native_platform();
-    for (const auto& [what, path] : inputs)
-        if (!path.empty() && os.same_file(out.c_str(), path.c_str()))
-            throw usage_error("The output " + out + " is " + what + " " + path + "; choose another name.");
-}
-
 // Every path the plug-in is handed, and the ones it makes from them, must fit its buffers.
 void check_plugin_path_lengths(const std::string& out, const std::string& temp_parent) {
     const std::string title = file_title(out);
@@ -115,22 +125,37 @@ std::string megabytes(std::uint64_t bytes) {
     return text;
 }
 
+// The plug-in says nothing when its movie cannot be written; a folder with less room left
+// than the frames recorded would take is the likely reason (a full disk has next to none).
+std::string folder_too_full(const std::string& folder, const Session& session, const HostCommandLine& c) {
+    std::error_code ec;
+    const std::filesystem::space_info space = std::filesystem::space(folder, ec);
+    if (ec || session.recorded_frames().empty()) return "";
+    const ImageSize frame = session.recorded_frames().back().size;
+    const std::uint64_t raw = std::uint64_t(frame.width) * std::uint64_t(frame.height) * 3;
+    const std::uint64_t per_frame = c.codec == FrameCodec::raw ? raw : raw / 10;  // Photo-JPEG at quality 90
+    if (space.available >= per_frame * session.recorded_frames().size()) return "";
+    return "The folder " + folder + " for the movie is full (" + megabytes(space.available) + " free)";
+}
+
 int run(const HostCommandLine& c) {
+    for (const std::string& warning : c.warnings) std::fprintf(stderr, "warning: %s.\n", warning.c_str());
     // A folder or a device named as the output is refused before ".mov" could turn it into
     // a new file name beside it.
-    check_output_path(absolute_path(c.out));
+    commandkit::check_output("the movie", absolute_path(c.out));
     const std::string out = absolute_path(with_extension(c.out));
-    check_output_path(out);
     ObjectViewRequest views;
     if (c.web) views.web = beside_movie(out, *c.web);
     if (c.sheet) views.sheet = beside_movie(out, *c.sheet);
     if ((views.web || views.sheet) && !object_views_available())
         throw usage_error("This build cannot write web pages or contact sheets.");
-    for (const auto& extra : {views.web, views.sheet})
-        if (extra) check_output_path(*extra);
+    // Every file the run reads or writes, checked together before anything is rendered.
+    commandkit::RunFiles files;
+    files.output("the movie", out);
+    if (views.web) files.output("the page", *views.web);
+    if (views.sheet) files.output("the sheet", *views.sheet);
 
     SessionOptions options;
-    std::vector<std::pair<std::string, std::string>> inputs;
     if (c.model) {
 #if SIMHOST_WITH_OBJ
         LoadedModel model = load_obj_model(*c.model);
@@ -141,8 +166,8 @@ int run(const HostCommandLine& c) {
             if (!line.empty()) std::fprintf(stderr, "warning: %s.\n", line.c_str());
             at = end + 1;
         }
-        inputs.emplace_back("the model", *c.model);
-        for (const std::string& library : model.material_files) inputs.emplace_back("the material library", library);
+        files.input("the model", *c.model);
+        for (const std::string& library : model.material_files) files.input("the material library", library);
         options.scene = std::move(model.scene);
 #else
         throw usage_error("This build cannot read OBJ models.");
@@ -153,23 +178,26 @@ int run(const HostCommandLine& c) {
     if (quicktime.empty())
         throw usage_error("The plug-in will not find its QuickTime library " + std::string(qt_library_name) +
                           " in any folder it searches, so it could write no movie; " + qt_library_hint);
-    inputs.emplace_back("the plug-in", plugin);
-    inputs.emplace_back("the plug-in's QuickTime library", quicktime);
-    refuse_output_over_inputs(out, inputs);
-    for (const auto& extra : {views.web, views.sheet})
-        if (extra) refuse_output_over_inputs(*extra, inputs);
-    check_plugin_path_lengths(out, temp_parent());
+    if (!looks_like_library(quicktime))
+        throw usage_error("The plug-in's QuickTime library " + quicktime + " is not a library (another kind of file, or "
+                          "damaged), so it could write no movie; " + qt_library_hint);
+    files.input("the plug-in", plugin);
+    files.input("the plug-in's QuickTime library", quicktime);
+    files.check();
+    // The movie is made beside the file it replaces: through a link, the one the link names.
+    const std::string target = commandkit::output_target(out);
+    check_plugin_path_lengths(target, temp_parent());
 
     // Working folders left by runs that were killed outright go first.
     ScratchDirectory::remove_abandoned(temp_parent(), work_prefix);
-    ScratchDirectory::remove_abandoned(folder_of(out), staging_prefix);
+    ScratchDirectory::remove_abandoned(folder_of(target), staging_prefix);
     // The plug-in's temporary frame movie goes into a folder of our own, and
     // the finished movie into a folder beside the output, moved into place
     // only when complete: a failed or stopped run never harms an older file.
     ScratchDirectory work(temp_parent(), work_prefix);
     set_temp_directory(work.path());
-    ScratchDirectory staging(folder_of(out), staging_prefix);
-    const std::string staged = staging.path() + "/" + file_title(out);
+    ScratchDirectory staging(folder_of(target), staging_prefix);
+    const std::string staged = staging.path() + "/" + file_title(target);
 
     ProgressLine progress_line;
     options.image_size = c.size;
@@ -178,7 +206,8 @@ int run(const HostCommandLine& c) {
     options.dialog = c.answers;
     options.save_path = staged;
     options.abort_at_frame = c.abort_at;
-    options.stop_requested = &install_interrupt_handler();
+    const std::atomic<bool>& stop_requested = install_interrupt_handler();
+    options.stop_requested = &stop_requested;
     options.on_window_text = [&progress_line, &c](const std::string& text) {
         if (c.trace) std::fprintf(stderr, "progress: %s\n", text.c_str());
         else progress_line.show(text);
@@ -194,6 +223,7 @@ int run(const HostCommandLine& c) {
                      utf8_from_cp932(described.info_description).c_str());
 
     const CommandResult result = session.run_command();
+    if (c.interrupt_at_end) interrupt_as_ctrl_c();
     progress_line.finish();
     for (const std::string& problem : result.problems) std::fprintf(stderr, "warning: %s.\n", problem.c_str());
     for (const AuditFinding& finding : result.audit.findings) std::fprintf(stderr, "warning: %s.\n", finding.text.c_str());
@@ -208,15 +238,14 @@ int run(const HostCommandLine& c) {
             std::fprintf(stderr, "The command was cancelled in its dialog; nothing was written.\n");
         else if (stopped)
             std::fprintf(stderr, "Stopped before the first row was complete; nothing was written.\n");
+        else if (const std::string full = folder_too_full(folder_of(target), session, c); !full.empty())
+            std::fprintf(stderr, "%s; the plug-in could not write the movie, and %s is unchanged.\n", full.c_str(),
+                         out.c_str());
         else
             std::fprintf(stderr, "The plug-in wrote no movie; %s is unchanged.\n", out.c_str());
         return stopped ? exit_stopped : exit_failed;
     }
-    std::string reason;
-    if (!replace_file(staged, out, reason)) {
-        std::fprintf(stderr, "Cannot put the movie in place at %s: %s.\n", out.c_str(), reason.c_str());
-        return exit_failed;
-    }
+    commandkit::put_in_place(staged, out);
 
     const DialogItem* columns_item = session.dialogs().back().item_with_id(DialogAnswers::columns_id);
     const int columns = columns_item ? static_cast<int>(columns_item->value) : 0;
@@ -232,11 +261,17 @@ int run(const HostCommandLine& c) {
     const DialogItem* method_item = session.dialogs().back().item_with_id(DialogAnswers::method_id);
     views.stereo = stereo_item && stereo_item->value != 0;
     views.cross = method_item && method_item->value == 1;
-    if (std::string problem; !write_object_views(out, views, problem)) {
+    // A stop that came after the last frame ends the run here: the movie is complete.
+    const bool stopped_late = !stopped && stop_requested;
+    if (stopped_late) {
+        std::fprintf(stderr, "Stopped after the last frame; the movie is complete%s.\n",
+                     views.web || views.sheet ? ", the page and sheet were not written" : "");
+    } else if (std::string problem; !write_object_views(out, views, problem)) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return exit_failed;
     }
-    return stopped ? exit_stopped : exit_done;
+    commandkit::finish_standard_output();
+    return stopped || stopped_late ? exit_stopped : exit_done;
 }
 
 }  // namespace
@@ -249,15 +284,15 @@ int orbivane_host_main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         return exit_usage;
     }
-    if (command_line.help) {
-        std::fputs(help_text().c_str(), stdout);
-        return exit_done;
-    }
-    if (command_line.version) {
-        std::printf("orbivane-host %s\n", ORBIVANE_VERSION);
-        return exit_done;
-    }
     try {
+        if (command_line.help) {
+            commandkit::write_standard_output(help_text());
+            return exit_done;
+        }
+        if (command_line.version) {
+            commandkit::write_standard_output(std::string("orbivane-host ") + ORBIVANE_VERSION + "\n");
+            return exit_done;
+        }
         return run(command_line);
     } catch (const usage_error& e) {
         std::fprintf(stderr, "%s\n", e.what());
@@ -267,6 +302,9 @@ int orbivane_host_main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         return exit_usage;
 #endif
+    } catch (const commandkit::output_error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exit_failed;
     } catch (const plugin_error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return exit_failed;

@@ -27,4 +27,6 @@ const std::atomic<bool>& install_interrupt_handler() {
     return stop_requested;
 }
 
+void interrupt_as_ctrl_c() { std::raise(SIGINT); }
+
 }  // namespace simhost

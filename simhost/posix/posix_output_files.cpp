@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "simhost/command_line/cli_support.h"
-#include "simhost/command_line/command_line.h"
 
 namespace simhost {
 
@@ -75,24 +74,6 @@ std::string absolute_path(const std::string& path) {
     return std::string(cwd.data()) + "/" + path;
 }
 
-void check_output_path(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            throw usage_error("The output " + path + " is a folder; give a file name such as " + path + "/object.mov.");
-        if (!S_ISREG(info.st_mode))
-            throw usage_error("The output " + path + " is not a regular file (a device, a pipe or a socket); give a file name.");
-        if (access(path.c_str(), W_OK) != 0)
-            throw usage_error("The output " + path + " is read-only for you; make it writable or choose another name.");
-    }
-    const std::string folder = folder_of(path);
-    if (stat(folder.c_str(), &info) != 0)
-        throw usage_error("The folder " + folder + " for the output does not exist.");
-    if (!S_ISDIR(info.st_mode)) throw usage_error("The output's folder " + folder + " is not a folder.");
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
-        throw usage_error("The folder " + folder + " for the output is not writable.");
-}
-
 bool is_regular_file(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -121,38 +102,6 @@ void set_temp_directory(const std::string& path) { setenv("TMPDIR", path.c_str()
 // The plug-in would take its own folder; said once here, this process's search sees it too.
 void pin_plugin_system_directory(const std::string& plugin_path) {
     setenv("ORBIVANE_SYSTEM_DIR", folder_of(absolute_path(plugin_path)).c_str(), 0);
-}
-
-bool replace_file(const std::string& source, const std::string& target, std::string& reason) {
-    // A file this user may not write is not replaced, as cp would not overwrite it; a
-    // replaced file keeps its permissions (a private file stays private) and, where this
-    // user may give it, its owner and group.
-    struct stat older {};
-    if (stat(target.c_str(), &older) == 0) {
-        if (access(target.c_str(), W_OK) != 0) {
-            reason = "it is read-only for you";
-            return false;
-        }
-        if (chmod(source.c_str(), older.st_mode & 07777) != 0) {
-            reason = std::string("its permissions cannot be kept: ") + std::strerror(errno);
-            return false;
-        }
-        if (chown(source.c_str(), older.st_uid, older.st_gid) != 0) {
-            // Not ours to give: the group at least, as far as we belong to it.
-            if (chown(source.c_str(), static_cast<uid_t>(-1), older.st_gid) != 0) {}
-        }
-    }
-    if (std::rename(source.c_str(), target.c_str()) != 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    // The new file was flushed where it was made; the folder is, so the rename lasts.
-    const int folder = open(folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return true;
 }
 
 ScratchDirectory::ScratchDirectory(const std::string& parent, const std::string& prefix) {

@@ -37,6 +37,14 @@ TEST(CommandLine, LeavesUnsetAnswersToTheDialog) {
     EXPECT_EQ(c.size.width, 320);
     EXPECT_EQ(c.codec, FrameCodec::jpeg);
     EXPECT_TRUE(parse({"--help"}).help);  // no --out needed to ask for help
+    EXPECT_TRUE(c.warnings.empty());
+}
+
+TEST(CommandLine, WarnsOfStereoFlagsWithoutStereo) {
+    const HostCommandLine c = parse({"--out", "a.mov", "--method", "cross", "--parallax", "6"});
+    ASSERT_EQ(c.warnings.size(), 2u);
+    EXPECT_EQ(c.warnings[0], "--method does nothing without --stereo");
+    EXPECT_TRUE(parse({"--out", "a.mov", "--stereo", "--method", "cross", "--parallax", "6"}).warnings.empty());
 }
 
 TEST(CommandLine, RefusesBadInputNamingIt) {
@@ -84,6 +92,7 @@ TEST(CommandLine, HelpNamesEveryUserFlagAndNoTestingOne) {
                              "--version"})
         EXPECT_NE(help.find(flag), std::string::npos) << flag;
     EXPECT_EQ(help.find("--abort-at"), std::string::npos);
+    EXPECT_EQ(help.find("--interrupt-at-end"), std::string::npos);
     EXPECT_TRUE(parse_command_line({"--version"}).version);
 }
 

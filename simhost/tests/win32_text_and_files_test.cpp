@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "commandkit/output_file.h"
+#include "commandkit/output_policy.h"
 #include "simhost/command_line/cli_support.h"
 #include "simhost/command_line/command_line.h"
 #include "simhost/host_objects/cp932_text.h"
@@ -69,14 +71,15 @@ TEST_F(Win32Files, TheOutputCheckNamesWhatIsWrong) {
         {folder, "is a folder"},
         {folder + "/missing/vase.mov", "does not exist"},
         {folder + "/plain.txt/vase.mov", "is not a folder"},
+        {"NUL", "is a device"},
     };
     for (const auto& c : cases) {
         if (!c.complaint) {
-            EXPECT_NO_THROW(check_output_path(c.path)) << c.path;
+            EXPECT_NO_THROW(commandkit::check_output("the movie", c.path)) << c.path;
             continue;
         }
         try {
-            check_output_path(c.path);
+            commandkit::check_output("the movie", c.path);
             ADD_FAILURE() << c.path << " was accepted";
         } catch (const usage_error& e) {
             EXPECT_NE(std::string(e.what()).find(c.complaint), std::string::npos) << e.what();
@@ -90,13 +93,11 @@ TEST_F(Win32Files, TheFinishedMovieReplacesTheOutputInOneStep) {
     const std::string source = root->path() + "/new.mov", target = root->path() + "/old.mov";
     write_file(source, "new movie");
     write_file(target, "old movie");
-    std::string reason;
-    ASSERT_TRUE(replace_file(source, target, reason)) << reason;
+    ASSERT_NO_THROW(commandkit::put_in_place(source, target));
     EXPECT_EQ(read_all(target), "new movie");
     EXPECT_FALSE(is_regular_file(source));
     EXPECT_EQ(file_size(target), std::optional<std::uint64_t>(9));
-    EXPECT_FALSE(replace_file(source, target, reason));
-    EXPECT_FALSE(reason.empty());
+    EXPECT_THROW(commandkit::put_in_place(source, target), commandkit::output_error);
 }
 
 TEST_F(Win32Files, WorkingFoldersGoWithTheirFilesAndTheTemporaryFolderFollowsThem) {

@@ -25,4 +25,6 @@ const std::atomic<bool>& install_interrupt_handler() {
     return stop_requested;
 }
 
+void interrupt_as_ctrl_c() { on_console_event(CTRL_C_EVENT); }
+
 }  // namespace simhost

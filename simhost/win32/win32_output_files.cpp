@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "simhost/command_line/cli_support.h"
-#include "simhost/command_line/command_line.h"
 #include "simhost/win32/win32_scratch_folders.h"
 
 namespace simhost {
@@ -37,32 +36,7 @@ std::string folder_of(const std::string& path) {
 
 DWORD attributes_of(const std::string& path) { return GetFileAttributesA(system_path(path).c_str()); }
 
-bool is_folder(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// NUL, CON, COM1 (with any extension) and the like name devices, not files on a disk.
-bool is_device(const std::string& path) {
-    HANDLE file = CreateFileA(system_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool device = GetFileType(file) != FILE_TYPE_DISK;
-    CloseHandle(file);
-    return device;
-}
-
 constexpr std::size_t random_part = 6;
-
-// Writable means a file can be made there: read-only flags on folders mean little on Windows.
-bool can_create_files_in(const std::string& folder) {
-    const std::string probe =
-        system_path(folder + "/.orbivane-write-check-" + std::to_string(GetCurrentProcessId()));
-    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
 
 std::set<std::string>& live_scratch_directories() {
     static std::set<std::string> live;
@@ -109,22 +83,6 @@ std::string absolute_path(const std::string& path) {
     return command_path(std::string(full.data(), length));
 }
 
-void check_output_path(const std::string& path) {
-    const DWORD existing = attributes_of(path);
-    if (is_folder(existing))
-        throw usage_error("The output " + path + " is a folder; give a file name such as " + path + "/object.mov.");
-    if (is_device(path))
-        throw usage_error("The output " + path + " is a device, not a file; give a file name.");
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
-        throw usage_error("The output " + path + " is read-only; make it writable or choose another name.");
-    const std::string folder = folder_of(path);
-    const DWORD attributes = attributes_of(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        throw usage_error("The folder " + folder + " for the output does not exist.");
-    if (!is_folder(attributes)) throw usage_error("The output's folder " + folder + " is not a folder.");
-    if (!can_create_files_in(folder)) throw usage_error("The folder " + folder + " for the output is not writable.");
-}
-
 bool is_regular_file(const std::string& path) {
     const DWORD attributes = attributes_of(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -165,13 +123,6 @@ void set_temp_directory(const std::string& path) {
 
 // The system directory is the real one, the same for this program and the plug-in.
 void pin_plugin_system_directory(const std::string&) {}
-
-// A read-only target is not replaced (MoveFileExA refuses it too), as copy would not overwrite it.
-bool replace_file(const std::string& source, const std::string& target, std::string& reason) {
-    if (MoveFileExA(system_path(source).c_str(), system_path(target).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    reason = last_error_text();
-    return false;
-}
 
 ScratchDirectory::ScratchDirectory(const std::string& parent, const std::string& prefix) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
