@@ -43,11 +43,12 @@ constexpr const char* qt_library_hint =
 #if defined(_WIN32)
 constexpr const char* path_separators = "/\\";
 // Windows keeps loadable modules beside the program.
-constexpr const char* plugin_beside_program = "/Orbivane.dll";
+constexpr const char* plugin_places[] = {"/Orbivane.dll"};
 constexpr const char* plugin_file_name = "Orbivane.dll";
 #else
 constexpr const char* path_separators = "/";
-constexpr const char* plugin_beside_program = "/../lib/Orbivane.so";
+// Installed: PREFIX/bin/orbivane-host and PREFIX/lib/orbivane/; in the build tree: lib/ beside simhost/.
+constexpr const char* plugin_places[] = {"/../lib/orbivane/Orbivane.so", "/../lib/Orbivane.so"};
 constexpr const char* plugin_file_name = "Orbivane.so";
 #endif
 
@@ -56,8 +57,10 @@ std::string find_plugin(const HostCommandLine& c) {
         if (!is_regular_file(*c.plugin)) throw usage_error("The plug-in " + *c.plugin + " does not exist.");
         return *c.plugin;
     }
-    const std::string beside = executable_directory() + plugin_beside_program;
-    if (is_regular_file(beside)) return beside;
+    // Found from the program's own place, so an installed tree works wherever it is moved (the
+    // Windows build, whose modules sit apart from the program, also knows its build's own).
+    for (const char* place : plugin_places)
+        if (const std::string path = executable_directory() + place; is_regular_file(path)) return path;
 #ifdef ORBIVANE_PLUGIN_BUILD_PATH
     if (is_regular_file(ORBIVANE_PLUGIN_BUILD_PATH)) return ORBIVANE_PLUGIN_BUILD_PATH;
 #endif
