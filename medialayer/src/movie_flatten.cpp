@@ -27,32 +27,10 @@ OSErr build_flat_model(const MovieModel& movie, const std::string& out_path, Mov
     flat.user_data = movie.user_data;
     flat.file_path = out_path;
     for (const auto& t : movie.tracks) {
-        auto track = std::make_unique<TrackModel>();
-        track->id = t->id;
-        track->flags = t->flags;
-        track->creation_time = t->creation_time;
-        track->modification_time = t->modification_time;
-        track->layer = t->layer;
-        track->alternate_group = t->alternate_group;
-        track->volume = t->volume;
-        track->matrix = t->matrix;
-        track->width = t->width;
-        track->height = t->height;
-        track->edits = t->edits;
-        track->user_data = t->user_data;
+        auto track = copy_track_header(*t);
         if (t->media) {
             const MediaModel& from = *t->media;
-            auto media = std::make_unique<MediaModel>();
-            media->type = from.type;
-            media->time_scale = from.time_scale;
-            media->language = from.language;
-            media->quality = from.quality;
-            media->creation_time = from.creation_time;
-            media->modification_time = from.modification_time;
-            media->handler_name = from.handler_name;
-            media->data_handler_name = from.data_handler_name;
-            media->graphics_mode = from.graphics_mode;
-            std::copy(std::begin(from.opcolor), std::end(from.opcolor), media->opcolor);
+            auto media = copy_media_header(from);
             media->data_refs.push_back(DataRef{true, fourcc("alis"), out_path});
             std::vector<std::uint32_t> mapped(from.descriptions.size(), 0);
             for (std::size_t d = 0; d < from.descriptions.size(); ++d) {

@@ -1,8 +1,5 @@
 // A new movie from chosen samples of one track of another: the model is built
 // to refer to the source's sample bytes, and the flatten copies them in.
-#include <algorithm>
-#include <iterator>
-
 #include "medialayer/movie_api.h"
 #include "movie_model.h"
 
@@ -26,30 +23,9 @@ OSErr write_selected_samples(const std::string& source_path, const SampleSelecti
     chosen.user_data = selection.user_data;
     chosen.file_path = source.file_path;
 
-    auto track = std::make_unique<TrackModel>();
-    track->id = from.id;
-    track->flags = from.flags;
-    track->creation_time = from.creation_time;
-    track->modification_time = from.modification_time;
-    track->layer = from.layer;
-    track->alternate_group = from.alternate_group;
-    track->volume = from.volume;
-    track->matrix = from.matrix;
-    track->width = from.width;
-    track->height = from.height;
-    track->user_data = from.user_data;
-    // No edits: the new track plays its samples once from time 0.
-    auto media = std::make_unique<MediaModel>();
-    media->type = from_media.type;
-    media->time_scale = from_media.time_scale;
-    media->language = from_media.language;
-    media->quality = from_media.quality;
-    media->creation_time = from_media.creation_time;
-    media->modification_time = from_media.modification_time;
-    media->handler_name = from_media.handler_name;
-    media->data_handler_name = from_media.data_handler_name;
-    media->graphics_mode = from_media.graphics_mode;
-    std::copy(std::begin(from_media.opcolor), std::end(from_media.opcolor), media->opcolor);
+    auto track = copy_track_header(from);
+    track->edits.clear();  // the new track plays its samples once from time 0
+    auto media = copy_media_header(from_media);
     media->descriptions = from_media.descriptions;
     media->data_refs = from_media.data_refs;
     media->samples.reserve(selection.samples.size());
