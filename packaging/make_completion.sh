@@ -37,7 +37,7 @@ arms_for() {  # arms_for COMMAND-OR-EMPTY HELP-TEXT
 }
 
 main_help=$("$program" --help)
-commands=$(echo "$main_help" | awk '/^Commands:/ {on = 1; next} on && /^  [a-z]/ {print $1} on && /^$/ {exit}' | xargs)
+commands=$(echo "$main_help" | awk '/^Commands:/ {on = 1; next} on && /^  [a-z]/ {print $1} on && /^$/ {on = 0}' | xargs)
 IFS=$'\t' read -r -d '' main_words main_arms < <(arms_for "" "$main_help"; printf '\0') || true
 flag_cases="        \"\") flags=\"$main_words\" ;;"$'\n'
 value_cases=$main_arms

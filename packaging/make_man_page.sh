@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 # roff for text shown as it is: backslashes escaped, a line never starting a request.
 verbatim() { sed -e 's/\\/\\e/g' -e 's/^/\\\&/'; }
 
-commands=$("$program" --help | awk '/^Commands:/ {on = 1; next} on && /^  [a-z]/ {print $1} on && /^$/ {exit}')
+commands=$("$program" --help | awk '/^Commands:/ {on = 1; next} on && /^  [a-z]/ {print $1} on && /^$/ {on = 0}')
 {
     if [ -n "$commands" ]; then
         echo "[COMMANDS]"

@@ -21,7 +21,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libavcodec libjpeg62-turbo libpng16 libstdc++6 libc6; do
     grep -q "$library" <<<"$depends" || fail "the package does not depend on $library: $depends"
 done
-tar tzf "$tgz" | grep -q "/bin/orbivane-host$" || fail "the archive has no bin/orbivane-host"
+grep -q "/bin/orbivane-host$" <<<"$(tar tzf "$tgz")" || fail "the archive has no bin/orbivane-host"
 
 dpkg -x "$deb" "$work/root"
 cd "$work/elsewhere"

@@ -20,7 +20,7 @@ wine-trial/orbivane-host-engine.dll
 wine-trial/orbivane-host.exe"
 [ "$listed" = "$expected" ] || fail "the zip holds: $listed"
 exports=$(i686-w64-mingw32-objdump -p "$work/$top/wine-trial/QuickTime.qts" |
-    awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && /\]/ {print $NF} on && /^$/ {exit}' | sort | xargs)
+    awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && /\]/ {print $NF} on && /^$/ {on = 0}' | sort | xargs)
 [ "$exports" = "_CallComponent _CallComponentFunctionWithStorage theQuickTimeDispatcher" ] ||
     fail "the packed QuickTime.qts exports: $exports"
 grep -q "Orbivane.dll" "$work/$top/INSTALL.txt" || fail "INSTALL.txt does not name the DLL"
