@@ -19,12 +19,15 @@ constexpr std::int32_t copy_bits = 32;
 constexpr ImageRect one_pixel{0, 0, 1, 1};
 
 
+// The host moves "Container" in the part's own frame, so the turns after a row's
+// tilt happen about the tilted part's axis: the part's points are turned first,
+// then tilted. The light takes the same path and so stays fixed to the object.
 void turn_light_with_view() {
     const CaptureSettings& settings = capture_settings;
     host_ref<host_light> light(host_call([] { return current_scene->get_light(0); }));
     const Mat4 turn = pivot_rotation(origin, y_axis, static_cast<float>(settings.column_angle * degrees_to_radians));
     const Mat4 tilt = pivot_rotation(origin, x_axis, static_cast<float>(settings.row_angle * degrees_to_radians));
-    const Vec3 vector = transform_point(transform_point(rig_state.follow_light, tilt), turn);
+    const Vec3 vector = transform_point(transform_point(rig_state.follow_light, turn), tilt);
     host_call([&] { light->set_vector(0, vector, 0); });
 }
 

@@ -10,6 +10,7 @@
 #include "objecttool/contact_sheet.h"
 #include "objecttool/inspect.h"
 #include "objecttool/tool_error.h"
+#include "objecttool/view_selection.h"
 #include "objecttool/web_page.h"
 
 namespace {
@@ -98,6 +99,20 @@ default it is one self-contained file.
                            "Options");
     commandkit::add_help(web, "Options");
 
+    CLI::App& select = add_command(app, "select", "Usage: orbivane-object select MOVIE -o NEW.mov [options]",
+                                   "a new object movie from chosen rows and columns", R"(
+LIST is numbers from 1 and ranges, comma-separated: 2, 1-12, 1,4,7,10, or
+34-36,1-3 for an arc across the first column of a whole turn. The chosen
+columns (rows) must follow each other at one step, as object players place
+views at equal angles. The frames are copied as they are, not re-encoded;
+the new movie's object record states its grid, its angles and its initial
+view (the source's where it was chosen).
+)");
+    add_output(select, "NEW.mov");
+    commandkit::add_value(select, "--columns", "LIST", "the columns to keep (default: all)", "Options");
+    commandkit::add_value(select, "--rows", "LIST", "the rows to keep (default: all)", "Options");
+    commandkit::add_help(select, "Options");
+
     if (args.empty()) {
         std::fputs(app.help().c_str(), stderr);
         return exit_usage;
@@ -107,7 +122,7 @@ default it is one self-contained file.
         return exit_done;
     }
     if (app.get_subcommands().empty())
-        throw usage_error("Name a command: inspect, sheet or web; see orbivane-object --help.");
+        throw usage_error("Name a command: inspect, sheet, web or select; see orbivane-object --help.");
     CLI::App& command = *app.get_subcommands().front();
     auto value = [&command](const char* flag) { return commandkit::value_of(command.get_option(flag)); };
     const std::string name = command.get_name();
@@ -124,10 +139,26 @@ default it is one self-contained file.
         return exit_done;
     }
     const std::optional<std::string> out = value("--out");
-    if (!out) throw usage_error(name + " needs an output file: -o " + (name == "web" ? "PAGE.html." : "SHEET.png."));
-    files.output(name == "web" ? "the page" : "the sheet", *out);
+    if (!out)
+        throw usage_error(name + " needs an output file: -o " +
+                          (name == "web" ? "PAGE.html." : name == "select" ? "NEW.mov." : "SHEET.png."));
+    files.output(name == "web" ? "the page" : name == "select" ? "the new movie" : "the sheet", *out);
     files.check();
-    if (&command == &sheet) {
+    if (&command == &select) {
+        auto view_numbers = [&](const char* flag) -> std::vector<int> {
+            const std::optional<std::string> text = value(flag);
+            if (!text) return {};
+            const auto numbers = parse_view_numbers(*text);
+            if (!numbers)
+                throw usage_error(std::string(flag) + " must list numbers from 1 and ranges such as 1-12, "
+                                  "comma-separated, not \"" + *text + "\".");
+            return *numbers;
+        };
+        SelectOptions options;
+        options.columns = view_numbers("--columns");
+        options.rows = view_numbers("--rows");
+        write_view_selection(*movie, *out, options);
+    } else if (&command == &sheet) {
         SheetOptions options;
         if (auto v = value("--columns-step")) options.columns_step = commandkit::whole_number("--columns-step", *v, 1, 32767);
         if (auto v = value("--rows-step")) options.rows_step = commandkit::whole_number("--rows-step", *v, 1, 32767);

@@ -222,7 +222,7 @@ TEST_F(CallOrder, LightFollowsTheView) {
 
     const auto set_vectors = session().calls().of("light", "set_vector");
     ASSERT_EQ(set_vectors.size(), 1u + 9 + 1);
-    // The first write re-expresses the light for the rig; every frame turns that by the tilt, then the turn.
+    // The first write re-expresses the light for the rig; every frame turns that by the turn, then the tilt.
     const std::vector<double>& f = set_vectors[0].numbers;
     const simhost::Vec3d follow{f.at(1), f.at(2), f.at(3)};
     const auto& frames = session().recorded_frames();
@@ -230,11 +230,11 @@ TEST_F(CallOrder, LightFollowsTheView) {
     const double pi = 3.14159265358979323846;
     for (int k = 0; k < 9; ++k) {
         const double tilt = (k / 3) * 90.0 * pi / 180, pan = (k % 3) * 120.0 * pi / 180;
-        // follow * Rx(tilt) * Ry(pan) in row vectors.
-        const simhost::Vec3d tilted{follow.x, follow.y * std::cos(tilt) - follow.z * std::sin(tilt),
-                                    follow.y * std::sin(tilt) + follow.z * std::cos(tilt)};
-        const simhost::Vec3d expected{tilted.x * std::cos(pan) + tilted.z * std::sin(pan), tilted.y,
-                                      -tilted.x * std::sin(pan) + tilted.z * std::cos(pan)};
+        // follow * Ry(pan) * Rx(tilt) in row vectors.
+        const simhost::Vec3d turned{follow.x * std::cos(pan) + follow.z * std::sin(pan), follow.y,
+                                    -follow.x * std::sin(pan) + follow.z * std::cos(pan)};
+        const simhost::Vec3d expected{turned.x, turned.y * std::cos(tilt) - turned.z * std::sin(tilt),
+                                      turned.y * std::sin(tilt) + turned.z * std::cos(tilt)};
         EXPECT_NEAR(frames[k].light.x, expected.x, 1e-5) << "frame " << k;
         EXPECT_NEAR(frames[k].light.y, expected.y, 1e-5) << "frame " << k;
         EXPECT_NEAR(frames[k].light.z, expected.z, 1e-5) << "frame " << k;

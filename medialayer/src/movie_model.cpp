@@ -1,6 +1,7 @@
 // Durations, time mapping and user data lists of the in-memory movie.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "movie_model.h"
@@ -105,6 +106,38 @@ std::int64_t track_to_media_time(const TrackModel& track, TimeScale movie_scale,
         start = *end;
     }
     return -1;
+}
+
+std::unique_ptr<TrackModel> copy_track_header(const TrackModel& src) {
+    auto track = std::make_unique<TrackModel>();
+    track->id = src.id;
+    track->flags = src.flags;
+    track->creation_time = src.creation_time;
+    track->modification_time = src.modification_time;
+    track->layer = src.layer;
+    track->alternate_group = src.alternate_group;
+    track->volume = src.volume;
+    track->matrix = src.matrix;
+    track->width = src.width;
+    track->height = src.height;
+    track->edits = src.edits;
+    track->user_data = src.user_data;
+    return track;
+}
+
+std::unique_ptr<MediaModel> copy_media_header(const MediaModel& src) {
+    auto media = std::make_unique<MediaModel>();
+    media->type = src.type;
+    media->time_scale = src.time_scale;
+    media->language = src.language;
+    media->quality = src.quality;
+    media->creation_time = src.creation_time;
+    media->modification_time = src.modification_time;
+    media->handler_name = src.handler_name;
+    media->data_handler_name = src.data_handler_name;
+    media->graphics_mode = src.graphics_mode;
+    std::copy(std::begin(src.opcolor), std::end(src.opcolor), media->opcolor);
+    return media;
 }
 
 }  // namespace medialayer

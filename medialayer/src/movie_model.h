@@ -161,6 +161,11 @@ struct MovieModel {
     TrackModel* track_by_id(std::uint32_t id);
 };
 
+// A track with `src`'s header fields, edits and user data, and no media.
+std::unique_ptr<TrackModel> copy_track_header(const TrackModel& src);
+// A media with `src`'s header and handler fields, and no descriptions, data references or samples.
+std::unique_ptr<MediaModel> copy_media_header(const MediaModel& src);
+
 // ---- Reading ----------------------------------------------------------------
 
 // Parses the first movie ('moov') in the file at `path`: 32/64-bit atom sizes,

@@ -67,7 +67,7 @@ void write_object_movie(const std::string& path, const MovieSpec& spec) {
     ASSERT_EQ(writer->finish(), 0);
     MovieModel model;
     ASSERT_EQ(load_movie_file(recorded, model), 0);
-    const auto record = navg_record(spec.columns, spec.rows);
+    const auto record = navg_record(spec.columns, spec.rows, spec.initial_pan, spec.initial_tilt);
     ASSERT_EQ(set_user_data(model.user_data, fourcc("NAVG"), record.data(), record.size()), 0);
     ASSERT_EQ(set_user_data(model.user_data, fourcc("ctyp"), spec.controller.data(), 4), 0);
     if (spec.flatten) {

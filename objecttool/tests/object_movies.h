@@ -23,6 +23,7 @@ struct MovieSpec {
     bool jpeg = false;               // Photo-JPEG, else 'raw '
     std::string controller = "stna";
     bool flatten = true;             // movie atom first; else as recorded (media data first)
+    double initial_pan = 0, initial_tilt = 90;  // the record's initial view
 };
 
 // Writes the movie to `path`; fails the calling test on error.

@@ -40,7 +40,7 @@ host points the plug-in's import of that call at its answer, so no dialog
 appears and no one has to type into it.
 )";
 #else
-constexpr const char* plugin_default = "Orbivane.so in ../lib\nbeside this program, then the build's own";
+constexpr const char* plugin_default = "Orbivane.so in ../lib/orbivane\nor ../lib beside this program";
 constexpr const char* save_dialog_note = "";
 #endif
 

@@ -48,12 +48,13 @@ constexpr const char* qt_library_hint =
 #if defined(_WIN32)
 constexpr const char* path_separators = "/\\";
 // Windows keeps loadable modules beside the program.
-constexpr const char* plugin_beside_program = "/Orbivane.dll";
+constexpr const char* plugin_places[] = {"/Orbivane.dll"};
 constexpr const char* plugin_file_name = "Orbivane.dll";
 constexpr std::string_view library_signature = "MZ";  // a Windows executable image
 #else
 constexpr const char* path_separators = "/";
-constexpr const char* plugin_beside_program = "/../lib/Orbivane.so";
+// Installed: PREFIX/bin/orbivane-host and PREFIX/lib/orbivane/; in the build tree: lib/ beside simhost/.
+constexpr const char* plugin_places[] = {"/../lib/orbivane/Orbivane.so", "/../lib/Orbivane.so"};
 constexpr const char* plugin_file_name = "Orbivane.so";
 constexpr std::string_view library_signature = "\x7f" "ELF";
 #endif
@@ -74,8 +75,10 @@ std::string find_plugin(const HostCommandLine& c) {
             throw usage_error("The plug-in " + *c.plugin + " is not a plug-in library; name " + plugin_file_name + ".");
         return *c.plugin;
     }
-    const std::string beside = executable_directory() + plugin_beside_program;
-    if (is_regular_file(beside)) return beside;
+    // Found from the program's own place, so an installed tree works wherever it is moved (the
+    // Windows build, whose modules sit apart from the program, also knows its build's own).
+    for (const char* place : plugin_places)
+        if (const std::string path = executable_directory() + place; is_regular_file(path)) return path;
 #ifdef ORBIVANE_PLUGIN_BUILD_PATH
     if (is_regular_file(ORBIVANE_PLUGIN_BUILD_PATH)) return ORBIVANE_PLUGIN_BUILD_PATH;
 #endif

@@ -94,4 +94,23 @@ public:
                               std::uint32_t& duration) = 0;
 };
 
+// A new movie made of chosen samples of one track of another movie, in the
+// order given. The track's settings, sample descriptions and sample bytes are
+// kept as they are (copied, never decoded); the movie's user data and its
+// poster, current and preview times are the caller's. The result is
+// self-contained, movie atom first, and written as a flatten writes: beside
+// `out_path`, renamed over it when complete. paramErr for a track that is not
+// there or a sample index past its end.
+struct SampleSelection {
+    std::size_t track = 0;                  // index into the source's tracks()
+    std::vector<std::uint32_t> samples;     // 0-based, in the new movie's order
+    std::vector<UserDataItem> user_data;    // the new movie's user data items
+    std::int32_t poster_time = 0;           // movie time scale
+    std::int32_t current_time = 0;
+    std::int32_t preview_time = 0;
+    std::int32_t preview_duration = 0;
+};
+OSErr write_selected_samples(const std::string& source_path, const SampleSelection& selection,
+                             const std::string& out_path);
+
 }  // namespace medialayer
