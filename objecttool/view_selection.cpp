@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <limits>
 
+#include <filesystem>
+
+#include "commandkit/output_file.h"
+#include "commandkit/output_policy.h"
+#include "commandkit/output_system.h"
 #include "objecttool/object_movie.h"
 #include "objecttool/tool_error.h"
 #include "quicktime/qt_types.h"
@@ -175,8 +180,26 @@ void write_view_selection(const std::string& movie_path, const std::string& out_
         view_time > 0 && view_time <= std::numeric_limits<std::int32_t>::max() ? std::int32_t(view_time) : 0;
     selection.preview_duration = std::max(0, per_view * record.frame_duration);
 
-    if (medialayer::OSErr err = medialayer::write_selected_samples(movie_path, selection, out_path))
-        throw tool_error(write_error_sentence(out_path, err));
+    // The movie is made under a hidden name beside the file the output finally
+    // names, then put in its place under the commands' one output policy.
+    const std::filesystem::path target(commandkit::output_target(out_path));
+    std::string staged, reason;
+    std::intptr_t handle = -1;
+    if (!commandkit::output_system::create_temporary(target.parent_path().string(), target.filename().string(), staged,
+                                                     handle, reason) ||
+        !commandkit::output_system::sync_and_close(handle, reason))
+        throw tool_error("Cannot write " + out_path + ": " + reason + ".");
+    try {
+        if (medialayer::OSErr err = medialayer::write_selected_samples(movie_path, selection, staged))
+            throw tool_error(write_error_sentence(out_path, err));
+        commandkit::put_in_place(staged, out_path);
+    } catch (const commandkit::output_error& e) {
+        commandkit::output_system::remove_file(staged);
+        throw tool_error(e.what());
+    } catch (...) {
+        commandkit::output_system::remove_file(staged);
+        throw;
+    }
 }
 
 }  // namespace objecttool
