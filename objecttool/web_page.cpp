@@ -34,33 +34,31 @@ std::string fill_template(const std::string& text, const std::map<std::string, s
     return out;
 }
 
-// Every view's frame as JPEG bytes, in row order: stored JPEG frames as they
+// Every frame as JPEG bytes, in the page's order: stored JPEG frames as they
 // are (their headers checked), others decoded and encoded once.
 std::vector<std::vector<std::uint8_t>> jpeg_frames(ObjectMovie& movie, const WebOptions& options) {
     const auto& format = movie.format();
     const bool stored_jpeg = format.codec == four_cc("jpeg");
     std::unique_ptr<FrameDecoder> decoder = stored_jpeg ? nullptr : FrameDecoder::for_movie(movie);
     std::vector<std::vector<std::uint8_t>> frames;
-    for (int row = 0; row < movie.rows(); ++row)
-        for (int column = 0; column < movie.columns(); ++column) {
-            const std::uint32_t sample = movie.frame_sample(column, row);
-            if (!stored_jpeg) {
-                frames.push_back(encode_jpeg(decoder->decode(sample, 1), options.jpeg_quality));
-                continue;
-            }
-            frames.push_back(movie.frame(column, row));
-            int width = 0, height = 0;
-            try {
-                read_jpeg_size(frames.back(), width, height);
-            } catch (const std::runtime_error& e) {
-                throw tool_error(movie.path() + ": frame " + std::to_string(sample + 1) +
-                                 " is not a readable JPEG image (" + e.what() + ").");
-            }
-            if (width != format.width || height != format.height)
-                throw tool_error(movie.path() + ": frame " + std::to_string(sample + 1) + " is " + std::to_string(width) +
-                                 " x " + std::to_string(height) + ", not the movie's " + std::to_string(format.width) +
-                                 " x " + std::to_string(format.height) + ".");
+    for (const std::uint32_t sample : movie.page_samples()) {
+        if (!stored_jpeg) {
+            frames.push_back(encode_jpeg(decoder->decode(sample, 1), options.jpeg_quality));
+            continue;
         }
+        frames.push_back(movie.sample(sample));
+        int width = 0, height = 0;
+        try {
+            read_jpeg_size(frames.back(), width, height);
+        } catch (const std::runtime_error& e) {
+            throw tool_error(movie.path() + ": frame " + std::to_string(sample + 1) +
+                             " is not a readable JPEG image (" + e.what() + ").");
+        }
+        if (width != format.width || height != format.height)
+            throw tool_error(movie.path() + ": frame " + std::to_string(sample + 1) + " is " + std::to_string(width) +
+                             " x " + std::to_string(height) + ", not the movie's " + std::to_string(format.width) +
+                             " x " + std::to_string(format.height) + ".");
+    }
     return frames;
 }
 
@@ -189,7 +187,8 @@ std::string build_web_page(ObjectMovie& movie, const std::string& title, const W
                           {"valuetext", "column " + std::to_string(column + 1) + " of " + std::to_string(columns) +
                                             ", row " + std::to_string(row + 1) + " of " + std::to_string(rows)},
                           {"config", config_text},
-                          {"poster", base64(frames[std::size_t(row * columns + column)])},
+                          {"poster", base64(frames[std::size_t(((movie.grid().default_state * rows + row) * columns + column) *
+                                                                movie.grid().frames_per_view)])},
                           {"frames", blob}});
 }
 
