@@ -153,7 +153,8 @@ std::vector<std::string> reference_targets(const std::vector<std::uint8_t>& rmra
     for (const Atom& rmda : atoms_in(rmra.data(), rmra.size())) {
         if (rmda.type != four_cc("rmda")) continue;
         const std::vector<std::uint8_t> body = bytes_of(rmra, rmda);
-        const Atom* rdrf = find(atoms_in(body.data(), body.size()), four_cc("rdrf"));
+        const std::vector<Atom> parts = atoms_in(body.data(), body.size());
+        const Atom* rdrf = find(parts, four_cc("rdrf"));
         if (!rdrf) continue;
         BigEndianReader r(body.data() + rdrf->offset, std::size_t(rdrf->size));
         r.u32();  // flags

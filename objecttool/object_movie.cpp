@@ -108,16 +108,17 @@ void ObjectMovie::find_qtvr_tracks() {
         panorama_track = panorama_track || reference(vr, panorama_type);
     }
     const bool stpn = controller_type_ && (*controller_type_ == four_cc("STpn") || *controller_type_ == four_cc("stpn"));
-    if ((panorama_track || stpn) && !qtvr_.object && !record_) throw tool_error(path_ + " is a panorama, not an object movie.");
-    if (!qtvr_.object) return;
-    std::vector<std::uint8_t> bytes;
-    std::uint32_t duration = 0;
-    if (tracks[*qtvr_.object].sample_count > 0 && reader().read_sample(*qtvr_.object, 0, bytes, duration) == 0)
-        if (auto container = QtAtomContainer::parse(bytes)) {
-            if (const QtAtom* obji = container->root.child(four_cc("obji"))) qtvr_.info = ObjectInfoRecord::parse(obji->data);
-            qtvr_.image_reference = chosen_image_reference(container->root);
-        }
-    qtvr_.info_damaged = !qtvr_.info;
+    if (qtvr_.object) {
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t duration = 0;
+        if (tracks[*qtvr_.object].sample_count > 0 && reader().read_sample(*qtvr_.object, 0, bytes, duration) == 0)
+            if (auto container = QtAtomContainer::parse(bytes)) {
+                if (const QtAtom* obji = container->root.child(four_cc("obji"))) qtvr_.info = ObjectInfoRecord::parse(obji->data);
+                qtvr_.image_reference = chosen_image_reference(container->root);
+            }
+        qtvr_.info_damaged = !qtvr_.info;
+    }
+    if ((panorama_track || stpn) && !qtvr_.info && !record_) throw tool_error(path_ + " is a panorama, not an object movie.");
 }
 
 const medialayer::TrackInfo* ObjectMovie::video() const {
