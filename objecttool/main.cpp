@@ -1,5 +1,7 @@
 // orbivane-object: looks at QuickTime VR object movies and shares them.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,6 +11,7 @@
 #include "objecttool/contact_sheet.h"
 #include "objecttool/inspect.h"
 #include "objecttool/tool_error.h"
+#include "objecttool/web_batch.h"
 #include "objecttool/web_page.h"
 
 namespace {
@@ -28,12 +31,14 @@ command line); an output file is only ever written whole.
 
 // A sub-command reading one movie; its help starts with `usage`, then `summary`
 // (also its line in the command's list), its options, then `details`.
-CLI::App& add_command(CLI::App& app, const char* name, const char* usage, const char* summary, const char* details) {
+CLI::App& add_command(CLI::App& app, const char* name, const char* usage, const char* summary, const char* details,
+                      bool many = false) {
     CLI::App& command = *app.add_subcommand(name, summary);
     commandkit::prepare_app(command, usage, summary);
     command.group("Commands");
     command.footer(details);
-    commandkit::add_operand(command, "MOVIE", "the object movie to read");
+    if (many) commandkit::add_operands(command, "MOVIE", "the object movies to read, or folders of them");
+    else commandkit::add_operand(command, "MOVIE", "the object movie to read");
     return command;
 }
 
@@ -70,12 +75,20 @@ pan/tilt in degrees.
                           "Options");
     commandkit::add_help(sheet, "Options");
 
-    CLI::App& web = add_command(app, "web", "Usage: orbivane-object web MOVIE -o PAGE.html [options]",
+    CLI::App& web = add_command(app, "web",
+                                "Usage: orbivane-object web MOVIE -o PAGE.html [options]\n"
+                                "       orbivane-object web MOVIE... | FOLDER -o OUT-FOLDER [options]",
                                 "one self-contained web page that turns the object", R"(
 The page turns the object by drag, touch, wheel and keys; it works from a
 file with no network.
-)");
-    add_output(web, "PAGE.html");
+
+Given several movies or a folder, web writes one page per movie into
+OUT-FOLDER and index.html with a thumbnail and the grid of each. A movie
+that cannot be read gets its one-line error and the others go on; the exit
+status is 1 when any failed.
+)",
+                                true);
+    add_output(web, "PAGE.html|OUT-FOLDER");
     commandkit::add_value(web, "--stereo", "parallel|cross",
                           "the frames are side-by-side stereo pairs, the left eye\n"
                           "in the left half (parallel) or in the right half\n"
@@ -126,7 +139,16 @@ file with no network.
             else throw usage_error("--stereo must be parallel or cross, not \"" + *v + "\".");
         }
         options.autoplay = commandkit::given(web.get_option("--autoplay"));
-        write_web_page(*movie, *out, options);
+        const std::vector<std::string> inputs = web.get_option("MOVIE")->results();
+        std::error_code ec;
+        if (inputs.size() == 1 && !std::filesystem::is_directory(inputs.front(), ec)) {
+            write_web_page(*movie, *out, options);
+            return exit_done;
+        }
+        const auto entries = write_web_pages(batch_movies(inputs), *out, options,
+                                             [](const std::string& error) { std::fprintf(stderr, "%s\n", error.c_str()); });
+        const bool failed = std::any_of(entries.begin(), entries.end(), [](const BatchEntry& e) { return e.page.empty(); });
+        return failed ? exit_failed : exit_done;
     }
     return exit_done;
 }
