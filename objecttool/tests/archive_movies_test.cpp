@@ -15,6 +15,7 @@
 #include "objecttool/object_movie.h"
 #include "objecttool/page_config.h"
 #include "objecttool/tool_error.h"
+#include "objecttool/web_batch.h"
 #include "test_files.h"
 
 namespace objecttool {
@@ -27,6 +28,11 @@ using medialayer::testing::shell_quoted;
 std::array<int, 3> view_colour(int index) {
     const int levels[] = {0, 85, 170, 255};
     return {levels[index % 4], levels[index / 4 % 4], index / 16 % 2 ? 255 : 0};
+}
+
+std::string read_text(const std::string& path) {
+    const auto bytes = medialayer::testing::read_bytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 void write_movie(const std::string& path, const std::string& args) {
@@ -177,6 +183,38 @@ TEST(ArchiveMovies, WhatIsNotAnObjectMovieSaysWhatItIs) {
             EXPECT_NE(std::string(e.what()).find(c.sentence), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(ArchiveMovies, WebOverAFolderWritesEveryPageAndAnIndexAndNamesTheFailures) {
+    if (!medialayer::testing::ffmpeg_available()) GTEST_SKIP() << "ffmpeg is not on PATH";
+    ScratchDir dir("objecttool-batch");
+    const std::filesystem::path in = dir.path() / "in", out = dir.path() / "out";
+    std::filesystem::create_directories(in);
+    write_movie((in / "a vase.mov").string(), "--codec cinepak --columns 3 --rows 2");
+    write_movie((in / "b.mov").string(), "--codec smc --states 2 --columns 2 --rows 1");
+    write_movie((in / "._c.mov").string(), "--codec qtrle --wrapper appledouble --columns 2 --rows 1");  // c.mov beside it
+    medialayer::testing::write_bytes((in / "d.mov").string(), {0, 0, 0, 8, 'j', 'u', 'n', 'k'});
+    std::vector<std::string> reported;
+    const auto entries = write_web_pages(batch_movies({in.string()}), out.string(), {},
+                                         [&](const std::string& e) { reported.push_back(e); });
+    ASSERT_EQ(entries.size(), 4u);  // the hidden "._c.mov" is read for c.mov, not listed itself
+    EXPECT_EQ(entries[0].page, "a_vase.html");
+    EXPECT_EQ(entries[1].grid, "2 \u00D7 1 views, 2 view states");
+    EXPECT_EQ(entries[2].page, "c.html");
+    EXPECT_TRUE(entries[3].page.empty());
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("d.mov is damaged"), std::string::npos) << reported[0];
+    const std::string index = read_text((out / "index.html").string());
+    for (const char* part : {"href=\"a_vase.html\"", "href=\"b.html\"", "href=\"c.html\"", "3 &#215; 2 views",
+                             "data:image/jpeg;base64,", "d.mov is damaged"})
+        EXPECT_NE(index.find(part), std::string::npos) << part;
+    // Each page is the single-movie page of its movie, written whole.
+    ObjectMovie b((in / "b.mov").string());
+    EXPECT_EQ(read_text((out / "b.html").string()), build_web_page(b, "b.mov", {}));
+    std::vector<std::string> written;
+    for (const auto& e : std::filesystem::directory_iterator(out)) written.push_back(e.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"a_vase.html", "b.html", "c.html", "index.html"}));
 }
 
 TEST(ArchiveMovies, CompressedHeadersAreBoundedBeforeExpanding) {
