@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "objecttool/tool_error.h"
 
 namespace objecttool {
 
 namespace {
+
+// As many views as a track can hold samples.
+constexpr std::uint64_t max_views = std::uint64_t(1) << 24;
 
 void require_one_row(std::uint64_t views, int columns, const std::string& path) {
     if (views < std::uint64_t(columns))
@@ -85,10 +89,13 @@ ViewGrid grid_from_obji(const ObjectInfoRecord& record, const ImageTrackTimes& t
     const double media_per_movie =
         times.movie_scale > 0 && times.media_scale > 0 ? double(times.media_scale) / times.movie_scale : 1.0;
     const std::uint64_t views = std::uint64_t(g.columns) * std::uint64_t(rows) * std::uint64_t(g.states);
+    if (views > max_views)
+        throw tool_error(path + " has an object record of " + std::to_string(views) + " views, more than this tool handles.");
     auto view_start = [&](std::uint64_t v) {
         // Without a view duration each sample is one view.
         if (record.view_duration == 0) return v < starts.size() ? starts[v] : end + v;
-        return std::uint64_t(std::llround(double(v) * record.view_duration * media_per_movie));
+        const double t = std::round(double(v) * record.view_duration * media_per_movie);
+        return t < 0x1p63 ? std::uint64_t(t) : UINT64_MAX;
     };
     auto sample_at = [&](std::uint64_t t) {
         return std::uint32_t(std::upper_bound(starts.begin(), starts.end(), t) - starts.begin() - 1);
@@ -105,6 +112,9 @@ ViewGrid grid_from_obji(const ObjectInfoRecord& record, const ImageTrackTimes& t
     const std::uint32_t next = sample_at(std::min(view_start(1), end - 1));
     g.frames_per_view = view_start(1) >= end ? int(starts.size() - first) : std::max<int>(1, int(next - first));
     const std::uint64_t total = std::uint64_t(g.states) * g.rows * g.columns;
+    if (total * std::uint64_t(g.frames_per_view) > max_views)
+        throw tool_error(path + " has " + std::to_string(g.frames_per_view) + " frames in each of its " +
+                         std::to_string(total) + " views, more than this tool handles.");
     g.samples.reserve(std::size_t(total * std::uint64_t(g.frames_per_view)));
     for (int s = 0; s < g.states; ++s)
         for (int r = 0; r < g.rows; ++r)
@@ -128,8 +138,9 @@ ViewGrid grid_from_obji(const ObjectInfoRecord& record, const ImageTrackTimes& t
     g.swap_axes = record.control_settings & swap_horizontal_vertical;
     g.animate = (record.animation_settings & animate_view_frames) && g.frames_per_view > 1;
     const double media_scale = times.media_scale > 0 ? times.media_scale : 600;
-    g.animation_step = record.frame_rate > 0 && std::isfinite(record.frame_rate) ? 1.0 / record.frame_rate
-                                                                                 : times.durations[first] / media_scale;
+    // Frame rates players could not play (or none) give way to the frames' own durations.
+    g.animation_step = record.frame_rate >= 0.1 && record.frame_rate <= 1000 ? 1.0 / record.frame_rate
+                                                                              : times.durations[first] / media_scale;
     const double view_seconds = times.movie_scale > 0 ? double(record.view_duration) / times.movie_scale : 0;
     g.step = g.frames_per_view == 1 && view_seconds >= 0.02 && view_seconds <= 2 ? view_seconds : 0.1;
     g.initial_column = nearest_angle(g.pans, record.default_pan, g.wrap_pan);

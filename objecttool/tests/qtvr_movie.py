@@ -113,8 +113,9 @@ def set_track_id(trak, new_id):
 def build(a):
     views = a.columns * a.rows * a.states
     with tempfile.TemporaryDirectory() as scratch:
-        frames_path = os.path.join(scratch, "frames.mov")
-        encode_frames(a, views * a.frames_per_view, frames_path)
+        frames_path = a.frames_from or os.path.join(scratch, "frames.mov")
+        if not a.frames_from:
+            encode_frames(a, views * a.frames_per_view, frames_path)
         data = open(frames_path, "rb").read()
     top = parse_atoms(data)
     moov_at = next(at for kind, at, _ in top if kind == b"moov")
@@ -222,6 +223,7 @@ def main():
     for flag in ("wrap-pan", "wrap-tilt", "reverse-pan", "reverse-tilt", "swap-axes", "animate-views", "decoy",
                  "compress", "reference", "panorama"):
         p.add_argument("--" + flag, action="store_true")
+    p.add_argument("--frames-from", help="a movie of one video track whose frames to wrap, instead of flat colours")
     p.add_argument("--version", type=int, default=2, choices=(1, 2))
     p.add_argument("--wrapper", choices=("macbinary", "appledouble"))
     a = p.parse_args()
