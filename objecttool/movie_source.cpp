@@ -104,6 +104,8 @@ std::vector<std::uint8_t> usable_movie_header(std::vector<std::uint8_t> moov, co
                                           : " but points to " + list(targets) + "; open one of those."));
     }
     if (const Atom* cmov = find(children, four_cc("cmov"))) {
+        // Compressed headers do not nest; one inside another is a loop, not a movie.
+        if (compressed) throw tool_error(path + " is damaged: its compressed movie header holds another.");
         compressed = true;
         auto expanded = expand_movie_header(bytes_of(moov, *cmov), max_movie_header, path);
         if (!expanded) throw tool_error(path + " is damaged: its compressed movie header does not expand.");

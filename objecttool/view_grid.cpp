@@ -55,10 +55,12 @@ int nearest_angle(const std::vector<double>& angles, double value, bool whole_tu
 
 ViewGrid grid_from_navg(const ObjectRecord& record, std::uint32_t sample_count, std::int32_t time_scale,
                         const std::string& path) {
-    require_grid(record.columns, record.rows, record.frames_per_view, path);
+    // A loop size of 0 in older records means views of one frame.
+    const int frames_per_view = record.frames_per_view == 0 ? 1 : record.frames_per_view;
+    require_grid(record.columns, record.rows, frames_per_view, path);
     ViewGrid g;
     g.columns = record.columns;
-    g.frames_per_view = record.frames_per_view;
+    g.frames_per_view = frames_per_view;
     require_one_row(sample_count / std::uint64_t(g.frames_per_view), g.columns, path);
     const std::uint64_t complete = sample_count / (std::uint64_t(g.columns) * std::uint64_t(g.frames_per_view));
     g.rows = int(std::min<std::uint64_t>(complete, std::uint64_t(record.rows)));
