@@ -114,7 +114,7 @@ TEST(ArchiveMovies, LibquicktimeObjectMoviesAreRead) {
         GTEST_SKIP() << "ffmpeg or lqt_transcode (quicktime-utils) is missing";
     ScratchDir dir("objecttool-lqt");
     write_movie(dir.file("frames.mov"), "--codec mjpeg --version 1 --columns 4 --rows 3");
-    for (const char* codec : {"jpeg", "png"}) {
+    for (const char* codec : {"jpeg", "png", "raw"}) {
         const std::string out = dir.file(std::string("lqt-") + codec + ".mov");
         ASSERT_EQ(medialayer::testing::run_command("lqt_transcode -qtvr obj -qtvr_columns 4 -qtvr_rows 3 -vc " +
                                                        std::string(codec) + " " + shell_quoted(dir.file("frames.mov")) +
