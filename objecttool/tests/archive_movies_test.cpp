@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ffmpeg_tools.h"
+#include "objecttool/contact_sheet.h"
 #include "objecttool/frame_decoder.h"
 #include "objecttool/inspect.h"
 #include "objecttool/movie_source.h"
@@ -159,6 +160,34 @@ TEST(ArchiveMovies, TheRecordsSettingsReachThePageConfig) {
     EXPECT_EQ(config["defaultState"], 1);
     EXPECT_EQ(config["mouseDownState"], 0);
     EXPECT_EQ(config["frames"].size(), 2u * 2 * 3 * 2);
+}
+
+TEST(ArchiveMovies, InspectGivesTheRecordAndWarnsWhereTheTrackDisagreesAndSheetHasASectionPerState) {
+    if (!medialayer::testing::ffmpeg_available()) GTEST_SKIP() << "ffmpeg is not on PATH";
+    ScratchDir dir("objecttool-inspect-2x");
+    // Views claimed twice as long as the frames: the track holds half the grid.
+    write_movie(dir.file("long.mov"), "--codec mjpeg --columns 2 --rows 2 --view-duration 2000 --compress");
+    const Inspection in = inspect_movie(dir.file("long.mov"));
+    EXPECT_TRUE(in.compressed_header);
+    const auto doc = nlohmann::json::parse(inspection_json(in));
+    EXPECT_EQ(doc["version"], 2);
+    EXPECT_EQ(doc["object_info"]["view_duration"], 2000);
+    EXPECT_EQ(doc["views"]["rows"], 1);  // the complete rows the track holds
+    bool warned = false;
+    for (const auto& w : in.warnings) warned = warned || w.find("image track lasts 4.000 s, but the record") != std::string::npos;
+    EXPECT_TRUE(warned) << inspection_text(in);
+
+    write_movie(dir.file("states.mov"), "--codec qtrle --columns 2 --rows 1 --states 2 --mouse-down-state 2");
+    ObjectMovie movie(dir.file("states.mov"));
+    const RgbImage sheet = render_contact_sheet(movie, {.shrink = 1});
+    // Two sections of one row, the second showing view state 2's frames (2 and 3).
+    for (int column = 0; column < 2; ++column) {
+        const int x = 6 + column * (64 + 4) + 32, y = sheet.height - 6 - 9 - 2 - 24;
+        const std::uint8_t* p = sheet.row(y) + x * 3;
+        const auto want = view_colour(2 + column);
+        EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), want) << column;
+    }
+    EXPECT_EQ(sheet.height, 2 * 6 + 2 * (48 + 9 + 2) + 16);  // margins, two sections, the gap between
 }
 
 TEST(ArchiveMovies, WhatIsNotAnObjectMovieSaysWhatItIs) {
