@@ -55,9 +55,10 @@ int run(const std::vector<std::string>& args) {
 
     CLI::App& inspect = add_command(app, "inspect", "Usage: orbivane-object inspect MOVIE [--json]",
                                     "the movie's atoms, object record, video track and warnings", R"(
-The atom tree (type, offset, size), the object record field by field, the
-controller type, the video track, and warnings about what object players
-refuse or misread.
+The atom tree (type, offset, size), the object record field by field
+(QuickTime VR 1.0 'NAVG' or 2.x 'obji'), the view states, the controller
+type, the video track, and warnings about what object players refuse or
+misread.
 )");
     commandkit::add_switch(inspect, "--json", "print the same as JSON, for scripts", "Options");
     commandkit::add_help(inspect, "Options");
@@ -65,7 +66,8 @@ refuse or misread.
     CLI::App& sheet = add_command(app, "sheet", "Usage: orbivane-object sheet MOVIE -o SHEET.png [options]",
                                   "a contact sheet of the views, as PNG", R"(
 The views laid out as the object grid, one line per tilt row, each labelled
-pan/tilt in degrees.
+pan/tilt in degrees; an animated view by its first frame, each view state
+in a section of its own.
 )");
     add_output(sheet, "SHEET.png");
     commandkit::add_value(sheet, "--columns-step", "N", "keep every N-th column", "Options");
