@@ -20,6 +20,8 @@ namespace objecttool {
 
 namespace {
 
+constexpr std::uint32_t sorenson3 = 0x53565133;  // 'SVQ3'
+
 // FFmpeg keys QuickTime codecs by the four characters read little-endian.
 AVCodecID codec_id(std::uint32_t codec) {
     const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
@@ -73,6 +75,13 @@ private:
         context_->height = format.height;
         context_->bits_per_coded_sample = format.depth;
         context_->codec_tag = __builtin_bswap32(format.codec);
+        // Sorenson Video 3 keeps its sequence header ('SEQH') in the description's 'SMI ' atom.
+        if (format.codec == sorenson3 && !format.extra.empty()) {
+            context_->extradata = static_cast<std::uint8_t*>(av_mallocz(format.extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            if (!context_->extradata) throw tool_error("Out of memory while preparing FFmpeg's decoder.");
+            std::memcpy(context_->extradata, format.extra.data(), format.extra.size());
+            context_->extradata_size = int(format.extra.size());
+        }
         if (int err = avcodec_open2(context_.get(), codec_, nullptr); err < 0)
             throw tool_error(movie_.path() + ": FFmpeg cannot start its " + codec_->name + " decoder (" +
                              ffmpeg_message(err) + ").");
