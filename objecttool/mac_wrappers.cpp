@@ -13,6 +13,7 @@ constexpr std::uint32_t apple_single_magic = 0x00051600;
 constexpr std::uint32_t apple_double_magic = 0x00051607;
 constexpr std::uint32_t entry_data_fork = 1;
 constexpr std::uint32_t entry_resource_fork = 2;
+constexpr std::uint32_t entry_finder_info = 9;
 
 // CRC-16/XMODEM, which MacBinary II and III put over the first 124 bytes.
 std::uint16_t macbinary_crc(const std::uint8_t* data, std::size_t size) {
@@ -39,7 +40,10 @@ std::optional<MacFile> macbinary(const std::vector<std::uint8_t>& h, std::uint64
     if (!(stored_crc != 0 && stored_crc == macbinary_crc(h.data(), 124)) && !zeros) return std::nullopt;
     const std::uint64_t resource_at = macbinary_header + (data_size + 127) / 128 * 128;
     if (!fits(macbinary_header, data_size, file_size) || !fits(resource_at, resource_size, file_size)) return std::nullopt;
-    MacFile file{MacWrapper::macbinary, path, std::nullopt, std::nullopt};
+    MacFile file{MacWrapper::macbinary, path, std::nullopt, std::nullopt, 0, 0};
+    BigEndianReader finder(h.data() + 65, 8);
+    file.file_type = finder.u32();
+    file.creator = finder.u32();
     if (data_size) file.data_fork = ForkSpan{macbinary_header, data_size};
     if (resource_size) file.resource_fork = ForkSpan{resource_at, resource_size};
     return file;
@@ -62,12 +66,18 @@ std::optional<MacFile> apple_single_or_double(const std::vector<std::uint8_t>& h
     r.skip(4 + 16);  // version, filler
     const std::uint16_t count = r.u16();
     MacFile file{magic == apple_single_magic ? MacWrapper::apple_single : MacWrapper::apple_double, path, std::nullopt,
-                 std::nullopt};
+                 std::nullopt, 0, 0};
     for (std::uint16_t i = 0; i < count && r.ok(); ++i) {
         const std::uint32_t id = r.u32(), offset = r.u32(), length = r.u32();
         if (!r.ok() || !fits(offset, length, file_size)) return std::nullopt;
         if (id == entry_data_fork) file.data_fork = ForkSpan{offset, length};
         if (id == entry_resource_fork) file.resource_fork = ForkSpan{offset, length};
+        // Finder info starts with the type and creator; the header bytes read hold them when they are early enough.
+        if (id == entry_finder_info && length >= 8 && std::uint64_t(offset) + 8 <= h.size()) {
+            BigEndianReader finder(h.data() + offset, 8);
+            file.file_type = finder.u32();
+            file.creator = finder.u32();
+        }
     }
     if (!r.ok()) return std::nullopt;
     if (file.wrapper == MacWrapper::apple_double) {

@@ -24,12 +24,15 @@ struct MacFile {
     std::string data_path;                 // the file holding the data fork
     std::optional<ForkSpan> data_fork;     // within data_path; none when absent
     std::optional<ForkSpan> resource_fork; // within the wrapper file
+    std::uint32_t file_type = 0;           // the Finder's type and creator, when recorded
+    std::uint32_t creator = 0;
 };
 
 const char* wrapper_name(MacWrapper wrapper);
 
 // Recognises a wrapper from the file's first bytes (at least 128 when the
-// file has them); nullopt for anything else, a plain movie included.
+// file has them; a few hundred find AppleSingle/AppleDouble Finder info);
+// nullopt for anything else.
 // `file_size` bounds the forks; `path` finds an AppleDouble file's data file.
 std::optional<MacFile> recognise_mac_file(const std::vector<std::uint8_t>& head, std::uint64_t file_size,
                                           const std::string& path);

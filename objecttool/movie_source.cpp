@@ -137,7 +137,10 @@ MovieSource open_mac_file(InputFile& file, const MacFile& mac, const std::string
     if (!moov && mac.data_fork && mac.data_path == path)
         if (auto atom = file.find_atom(*mac.data_fork, four_cc("moov")); atom && atom->size <= max_movie_header)
             moov = file.read(atom->offset, atom->size);
-    if (!moov) throw tool_error(what + " that holds no QuickTime movie.");
+    if (!moov)
+        throw tool_error(what + (mac.file_type ? " (type '" + fourcc_text(mac.file_type) + "', creator '" +
+                                                      fourcc_text(mac.creator) + "')" : std::string()) +
+                         " that holds no QuickTime movie.");
     if (!mac.data_fork)
         throw tool_error(what + " holding a movie whose frames are in " +
                          (mac.data_path.empty() ? std::string("its data fork, which was not copied")
@@ -197,8 +200,11 @@ MovieSource open_movie_source(const std::string& path) {
     InputFile file(path);
     MovieSource source;
     if (file.ok()) {
-        if (auto mac = recognise_mac_file(file.read(0, 128), file.size(), path)) return open_mac_file(file, *mac, path);
-        if (auto moov = file.find_atom({0, file.size()}, four_cc("moov")); moov && moov->size <= max_movie_header) {
+        // A plain movie first: a wrapper's header never reads as a chain of atoms holding a 'moov'.
+        const auto moov = file.find_atom({0, file.size()}, four_cc("moov"));
+        if (!moov)
+            if (auto mac = recognise_mac_file(file.read(0, 512), file.size(), path)) return open_mac_file(file, *mac, path);
+        if (moov && moov->size <= max_movie_header) {
             const std::vector<std::uint8_t> bytes = file.read(moov->offset, moov->size);
             const std::vector<Atom> children = atoms_in(bytes.data(), bytes.size());
             if (find(children, four_cc("cmov")) || find(children, four_cc("rmra"))) {
