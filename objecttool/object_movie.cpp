@@ -17,6 +17,7 @@ constexpr std::uint32_t qtvr_type = four_cc("qtvr");
 constexpr std::uint32_t object_type = four_cc("obje");
 constexpr std::uint32_t panorama_type = four_cc("pano");
 constexpr std::uint32_t image_reference = four_cc("imgt");
+constexpr std::uint32_t hot_spot_reference = four_cc("hott");
 
 std::uint32_t be32(const std::vector<std::uint8_t>& b) {
     return std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 | std::uint32_t(b[2]) << 8 | b[3];
@@ -80,9 +81,13 @@ ObjectMovie::ObjectMovie(const std::string& path) : path_(path), source_(open_mo
     }
     find_qtvr_tracks();
     const auto& tracks = reader().tracks();
-    for (std::size_t i = 0; i < tracks.size() && !has_video_; ++i)
-        if (tracks[i].media_type == video_type) video_index_ = i, has_video_ = true;
     // A 2.x object shows the image track its object track names; hot spots and previews are other video tracks.
+    const auto* hot_spots = qtvr_.object ? reference(tracks[*qtvr_.object], hot_spot_reference) : nullptr;
+    auto is_hot_spot = [&](std::uint32_t id) {
+        return hot_spots && std::find(hot_spots->track_ids.begin(), hot_spots->track_ids.end(), id) != hot_spots->track_ids.end();
+    };
+    for (std::size_t i = 0; i < tracks.size() && !has_video_; ++i)
+        if (tracks[i].media_type == video_type && !is_hot_spot(tracks[i].track_id)) video_index_ = i, has_video_ = true;
     if (!qtvr_.object) return;
     const auto* images = reference(tracks[*qtvr_.object], image_reference);
     if (!images) return;

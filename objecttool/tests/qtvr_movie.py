@@ -75,8 +75,8 @@ def navg(a):
                        fixed(a.default_pan), fixed(a.default_tilt), 0)
 
 
-def encode_frames(a, count, path):
-    frames = b"".join(bytes(view_colour(i)) * (a.width * a.height) for i in range(count))
+def encode_frames(a, count, path, shift=0):
+    frames = b"".join(bytes(view_colour(i + shift)) * (a.width * a.height) for i in range(count))
     codec = ["-c:v", a.codec] + (["-pix_fmt", "pal8"] if a.codec == "smc" else [])
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24", "-s",
                     f"{a.width}x{a.height}", "-r", "1", "-i", "-", *codec, "-g", "1", "-f", "mov", path],
@@ -117,6 +117,11 @@ def build(a):
         if not a.frames_from:
             encode_frames(a, views * a.frames_per_view, frames_path)
         data = open(frames_path, "rb").read()
+        decoy_data = b""
+        if a.decoy:
+            # Other frames (each view's colour off by one), as a hot-spot or preview track would hold.
+            encode_frames(a, views * a.frames_per_view, os.path.join(scratch, "decoy.mov"), shift=1)
+            decoy_data = open(os.path.join(scratch, "decoy.mov"), "rb").read()
     top = parse_atoms(data)
     moov_at = next(at for kind, at, _ in top if kind == b"moov")
     moov = next(body for kind, _, body in top if kind == b"moov")
@@ -149,12 +154,28 @@ def build(a):
                 ">HH4sIIII", 2, 0, node, 0, 0, 0, 0))])]))
         extra_at = len(prefix) + 8
         extra = atom(b"mdat", object_sample, vr_sample)
-        object_track = track(object_id, node, total, movie_scale, b"", extra_at, len(object_sample),
-                             atom(b"imgt", struct.pack(">I", image_id)))
+        # The object track names its image track ('imgt') and, with a decoy, the hot-spot track ('hott').
+        references = b"" if a.no_image_reference else atom(b"imgt", struct.pack(">I", image_id))
+        if a.decoy:
+            references += atom(b"hott", struct.pack(">I", 1))
+        object_track = track(object_id, node, total, movie_scale, b"", extra_at, len(object_sample), references)
         vr_track = track(vr_id, b"qtvr", total, movie_scale, world, extra_at + len(object_sample), len(vr_sample),
                          atom(node, struct.pack(">I", object_id)))
-        # A decoy first video track (hot spots or a preview) shares the frames but is not the views.
-        decoy = set_track_id(video, 1) if a.decoy else b""
+        # A decoy first video track (hot spots or a preview) whose frames are not the views: its
+        # movie's bytes go in an 'mdat' after the object's, its chunk offsets moved with them.
+        decoy = b""
+        if a.decoy:
+            decoy_moov_at = next(at for kind, at, _ in parse_atoms(decoy_data) if kind == b"moov")
+            decoy_moov = next(body for kind, _, body in parse_atoms(decoy_data) if kind == b"moov")
+            decoy_trak = bytearray(atom(b"trak", next(body for kind, _, body in parse_atoms(decoy_moov) if kind == b"trak")))
+            moved = len(prefix) + len(extra) + 8
+            stco = decoy_trak.index(b"stco") + 4
+            count, = struct.unpack_from(">I", decoy_trak, stco + 4)
+            for i in range(count):
+                at = stco + 8 + 4 * i
+                struct.pack_into(">I", decoy_trak, at, struct.unpack_from(">I", decoy_trak, at)[0] + moved)
+            extra += atom(b"mdat", decoy_data[:decoy_moov_at])
+            decoy = set_track_id(bytes(decoy_trak), 1)
         traks = ([decoy] if decoy else []) + [vr_track, object_track, set_track_id(video, image_id)]
         user = [atom(b"ctyp", b"qtvr")]
     new_mvhd = bytearray(mvhd)
@@ -221,7 +242,7 @@ def main():
     p.add_argument("--max-tilt", type=float, default=-90.0)
     p.add_argument("--default-tilt", type=float, default=0.0)
     for flag in ("wrap-pan", "wrap-tilt", "reverse-pan", "reverse-tilt", "swap-axes", "animate-views", "decoy",
-                 "compress", "reference", "panorama"):
+                 "compress", "reference", "panorama", "no-image-reference"):
         p.add_argument("--" + flag, action="store_true")
     p.add_argument("--frames-from", help="a movie of one video track whose frames to wrap, instead of flat colours")
     p.add_argument("--version", type=int, default=2, choices=(1, 2))
