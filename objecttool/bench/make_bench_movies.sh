@@ -7,7 +7,7 @@
 # Usage: objecttool/bench/make_bench_movies.sh OUT
 set -euo pipefail
 out=${1:?Usage: make_bench_movies.sh OUT}
-helper=$(dirname "$0")/../tests/qtvr_movie.py
+wrap=$(dirname "$0")/../tests/qtvr_movie.py
 mkdir -p "$out/archive"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -22,7 +22,7 @@ frames() {  # codec size columns rows file [encoder options]
 }
 
 frames cinepak 640x480 36 10 "$scratch/cinepak.mov"
-python3 "$helper" "$out/cinepak-36x10.mov" --frames-from "$scratch/cinepak.mov" --columns 36 --rows 10 \
+python3 "$wrap" "$out/cinepak-36x10.mov" --frames-from "$scratch/cinepak.mov" --columns 36 --rows 10 \
     --width 640 --height 480 --min-tilt 45 --max-tilt -45 --wrap-pan
 
 n=0
@@ -35,7 +35,7 @@ for codec in cinepak smc svq1 qtrle mjpeg; do
         extra=()
         [ $((copy % 3)) = 0 ] && extra=(--compress)
         [ $((copy % 5)) = 0 ] && extra=(--version 1)
-        python3 "$helper" "$out/archive/$(printf '%02d' $n)-$codec.mov" --frames-from "$scratch/$codec.mov" \
+        python3 "$wrap" "$out/archive/$(printf '%02d' $n)-$codec.mov" --frames-from "$scratch/$codec.mov" \
             --columns 18 --rows 5 --width 160 --height 120 "${extra[@]}"
     done
 done
