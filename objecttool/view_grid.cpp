@@ -127,7 +127,7 @@ ViewGrid grid_from_obji(const ObjectInfoRecord& record, const ImageTrackTimes& t
                 for (int k = 0; k < g.frames_per_view; ++k) {
                     const std::uint32_t sample = std::min<std::uint32_t>(at + std::uint32_t(k), std::uint32_t(starts.size() - 1));
                     // A view with fewer frames than the first repeats its last.
-                    g.samples.push_back(starts[sample] < stop ? sample : g.samples.back());
+                    g.samples.push_back(k == 0 || starts[sample] < stop ? sample : g.samples.back());
                 }
             }
     g.pans = spread_pans(record.min_pan, record.max_pan, g.columns);
