@@ -76,7 +76,8 @@ void refuse_leftovers(const CLI::App& app) {
 
 void refuse_repeats(const CLI::App& app) {
     for (const CLI::Option* option : app.get_options()) {
-        if (option->count() > 1)
+        // Operands that take many values (several movies) are not repeats.
+        if (option->count() > 1 && !(option->get_positional() && option->get_expected_max() > 1))
             throw usage_error(option_name(option) + " is given more than once; give it once.");
         // A switch given a value ("--stereo=yes") reads as the value "yes".
         if (option->get_expected_max() == 0 && option->count() == 1 && option->results().front() != "true")
@@ -114,6 +115,11 @@ CLI::Option* add_switch(CLI::App& app, const std::string& name, const std::strin
 
 CLI::Option* add_operand(CLI::App& app, const std::string& name, const std::string& help) {
     return app.add_option(name, help)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+CLI::Option* add_operands(CLI::App& app, const std::string& name, const std::string& help) {
+    return app.add_option(name, help)->expected(1, CLI::detail::expected_max_vector_size)->allow_extra_args()
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
 std::optional<std::string> parse_arguments(CLI::App& app, const std::vector<std::string>& args) {

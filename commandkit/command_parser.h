@@ -36,6 +36,8 @@ CLI::Option* add_value(CLI::App& app, const std::string& name, const std::string
 CLI::Option* add_switch(CLI::App& app, const std::string& name, const std::string& help, const std::string& group);
 // A value given without a flag, such as the movie a command reads.
 CLI::Option* add_operand(CLI::App& app, const std::string& name, const std::string& help);
+// The same taking one or more values (several files), read from option->results().
+CLI::Option* add_operands(CLI::App& app, const std::string& name, const std::string& help);
 
 // Parses args (without the program's name). Answers the help text of the
 // (sub-)command asked about when --help is among them, else nothing. Throws

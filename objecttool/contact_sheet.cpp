@@ -16,7 +16,9 @@ namespace {
 
 constexpr int margin = 6;
 constexpr int gap = 4;
+constexpr int section_gap = 16;
 constexpr std::uint8_t background = 0x22;
+constexpr std::uint8_t rule_shade = 0x80;
 constexpr std::uint8_t label_colour[3] = {0xE8, 0xE8, 0xE8};
 
 std::string degrees(double value) {
@@ -40,39 +42,50 @@ int automatic_shrink(int frame_width) {
 
 RgbImage render_contact_sheet(ObjectMovie& movie, const SheetOptions& options) {
     movie.require_object_grid();
+    const ViewGrid& grid = movie.grid();
     const int shrink = options.shrink ? options.shrink : automatic_shrink(movie.format().width);
     const int columns_step = std::max(1, options.columns_step), rows_step = std::max(1, options.rows_step);
-    const int shown_columns = (movie.columns() + columns_step - 1) / columns_step;
-    const int shown_rows = (movie.rows() + rows_step - 1) / rows_step;
+    const int shown_columns = (grid.columns + columns_step - 1) / columns_step;
+    const int shown_rows = (grid.rows + rows_step - 1) / rows_step;
     std::unique_ptr<FrameDecoder> decoder = FrameDecoder::for_movie(movie);
 
+    // One section per view state in order, each the grid of views (an
+    // animated view by its first frame), parted by a wider gap and a rule.
+    std::vector<int> states;
+    for (int s = 0; s < grid.states; ++s) states.push_back(s);
     RgbImage sheet;
-    int cell_width = 0, cell_height = 0;
-    for (int r = 0; r < shown_rows; ++r)
-        for (int c = 0; c < shown_columns; ++c) {
-            const int column = c * columns_step, row = r * rows_step;
-            const RgbImage thumb = decoder->decode(movie.frame_sample(column, row), shrink);
-            if (sheet.width == 0) {
-                // The first thumbnail fixes the cells; later ones are clipped to them.
-                cell_width = thumb.width;
-                cell_height = thumb.height + glyph_line_height + 2;
-                const std::uint64_t w = std::uint64_t(margin * 2) + std::uint64_t(shown_columns) * std::uint64_t(cell_width + gap) - gap;
-                const std::uint64_t h = std::uint64_t(margin * 2) + std::uint64_t(shown_rows) * std::uint64_t(cell_height + gap) - gap;
-                if (w > 1u << 15 || h > 1u << 15 || w * h > 1u << 28)
-                    throw tool_error("The contact sheet would be " + std::to_string(w) + " x " + std::to_string(h) +
-                                     " pixels; thin it with --columns-step and --rows-step, or --shrink.");
-                sheet = RgbImage(int(w), int(h), background);
+    int cell_width = 0, cell_height = 0, section_height = 0;
+    for (std::size_t section = 0; section < states.size(); ++section)
+        for (int r = 0; r < shown_rows; ++r)
+            for (int c = 0; c < shown_columns; ++c) {
+                const int column = c * columns_step, row = r * rows_step;
+                const RgbImage thumb = decoder->decode(grid.sample(states[section], row, column), shrink);
+                if (sheet.width == 0) {
+                    // The first thumbnail fixes the cells; later ones are clipped to them.
+                    cell_width = thumb.width;
+                    cell_height = thumb.height + glyph_line_height + 2;
+                    section_height = shown_rows * (cell_height + gap) - gap + section_gap;
+                    const std::uint64_t w = std::uint64_t(margin * 2) + std::uint64_t(shown_columns) * std::uint64_t(cell_width + gap) - gap;
+                    const std::uint64_t h =
+                        std::uint64_t(margin * 2) + std::uint64_t(states.size()) * std::uint64_t(section_height) - section_gap;
+                    if (w > 1u << 15 || h > 1u << 15 || w * h > 1u << 28)
+                        throw tool_error("The contact sheet would be " + std::to_string(w) + " x " + std::to_string(h) +
+                                         " pixels; thin it with --columns-step and --rows-step, or --shrink.");
+                    sheet = RgbImage(int(w), int(h), background);
+                }
+                const int top = margin + int(section) * section_height;
+                if (section > 0 && r == 0 && c == 0)
+                    paste(sheet, RgbImage(sheet.width - 2 * margin, 1, rule_shade), margin, top - section_gap / 2);
+                const int x = margin + c * (cell_width + gap), y = top + r * (cell_height + gap);
+                RgbImage clipped = thumb;
+                if (thumb.width > cell_width || thumb.height > cell_height - glyph_line_height - 2) {
+                    clipped = RgbImage(cell_width, cell_height - glyph_line_height - 2);
+                    paste(clipped, thumb, 0, 0);
+                }
+                paste(sheet, clipped, x, y);
+                draw_text(sheet, x, y + clipped.height + 1, view_label(grid.pans[std::size_t(column)], grid.tilts[std::size_t(row)]),
+                          label_colour);
             }
-            const int x = margin + c * (cell_width + gap), y = margin + r * (cell_height + gap);
-            RgbImage clipped = thumb;
-            if (thumb.width > cell_width || thumb.height > cell_height - glyph_line_height - 2) {
-                clipped = RgbImage(cell_width, cell_height - glyph_line_height - 2);
-                paste(clipped, thumb, 0, 0);
-            }
-            paste(sheet, clipped, x, y);
-            const ObjectRecord& record = *movie.record();
-            draw_text(sheet, x, y + clipped.height + 1, view_label(record.pan_at(column), record.tilt_at(row)), label_colour);
-        }
     return sheet;
 }
 

@@ -1,5 +1,6 @@
 // Frames in the codecs older object movies use (Cinepak, Apple Video,
 // Animation, Sorenson, ...) through FFmpeg's libavcodec and libswscale.
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -12,11 +13,14 @@ extern "C" {
 }
 
 #include "objecttool/frame_decoder.h"
+#include "objecttool/qt_palette.h"
 #include "objecttool/tool_error.h"
 
 namespace objecttool {
 
 namespace {
+
+constexpr std::uint32_t sorenson3 = 0x53565133;  // 'SVQ3'
 
 // FFmpeg keys QuickTime codecs by the four characters read little-endian.
 AVCodecID codec_id(std::uint32_t codec) {
@@ -45,7 +49,8 @@ struct ScalerFree {
 
 class FfmpegDecoder final : public FrameDecoder {
 public:
-    FfmpegDecoder(const ObjectMovie& movie, const AVCodec* codec) : movie_(movie), codec_(codec) {
+    FfmpegDecoder(const ObjectMovie& movie, const AVCodec* codec)
+        : movie_(movie), codec_(codec), palette_(description_palette(movie.format())) {
         packet_.reset(av_packet_alloc());
         frame_.reset(av_frame_alloc());
         if (!packet_ || !frame_) throw tool_error("Out of memory while preparing FFmpeg's decoder.");
@@ -70,6 +75,13 @@ private:
         context_->height = format.height;
         context_->bits_per_coded_sample = format.depth;
         context_->codec_tag = __builtin_bswap32(format.codec);
+        // Sorenson Video 3 keeps its sequence header ('SEQH') in the description's 'SMI ' atom.
+        if (format.codec == sorenson3 && !format.extra.empty()) {
+            context_->extradata = static_cast<std::uint8_t*>(av_mallocz(format.extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            if (!context_->extradata) throw tool_error("Out of memory while preparing FFmpeg's decoder.");
+            std::memcpy(context_->extradata, format.extra.data(), format.extra.size());
+            context_->extradata_size = int(format.extra.size());
+        }
         if (int err = avcodec_open2(context_.get(), codec_, nullptr); err < 0)
             throw tool_error(movie_.path() + ": FFmpeg cannot start its " + codec_->name + " decoder (" +
                              ffmpeg_message(err) + ").");
@@ -88,8 +100,15 @@ private:
         packet_->data = bytes.data();
         packet_->size = int(size);
         packet_->flags = AV_PKT_FLAG_KEY;
+        // Indexed-colour codecs take their colours from the container, as packet side data.
+        if (palette_) {
+            std::uint8_t* side = av_packet_new_side_data(packet_.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+            if (!side) throw tool_error("Out of memory while decoding a frame.");
+            std::memcpy(side, palette_->data(), AVPALETTE_SIZE);
+        }
         int err = avcodec_send_packet(context_.get(), packet_.get());
         if (err >= 0) err = avcodec_receive_frame(context_.get(), frame_.get());
+        av_packet_free_side_data(packet_.get());
         packet_->data = nullptr;
         packet_->size = 0;
         if (err < 0)
@@ -123,6 +142,7 @@ private:
     std::unique_ptr<AVFrame, FrameFree> frame_;
     std::unique_ptr<SwsContext, ScalerFree> scaler_;
     std::uint32_t next_ = 0;
+    std::optional<std::array<std::uint32_t, 256>> palette_;
 };
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "medialayer/movie_api.h"
+#include "objecttool/object_info_record.h"
 #include "objecttool/object_record.h"
+#include "objecttool/view_grid.h"
 
 namespace objecttool {
 
@@ -25,11 +27,24 @@ struct VideoSummary {
     bool self_contained = true;
 };
 
+// The QuickTime VR 2.x tracks (1-based track numbers) and their node count.
+struct QtvrSummary {
+    std::size_t qtvr_track = 0;     // 0: none
+    std::size_t object_track = 0;
+    std::size_t nodes = 0;
+};
+
 struct Inspection {
     std::string path;
     std::uint64_t file_size = 0;
+    std::string wrapper;            // "MacBinary", "AppleSingle", "AppleDouble" or empty
+    bool compressed_header = false; // the movie header was a zlib 'cmov'
     std::vector<medialayer::AtomLayout> atoms;
+    int version = 0;                // 1: 'NAVG' object, 2: 'obji' object, 0: neither
     std::optional<ObjectRecord> record;
+    std::optional<ObjectInfoRecord> object_info;
+    std::optional<QtvrSummary> qtvr;
+    std::optional<ViewGrid> grid;   // the views as sheet and web lay them out
     std::optional<std::uint32_t> controller_type;
     std::optional<VideoSummary> video;
     std::vector<std::string> warnings;

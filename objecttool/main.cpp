@@ -1,5 +1,7 @@
 // orbivane-object: looks at QuickTime VR object movies and shares them.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "objecttool/inspect.h"
 #include "objecttool/tool_error.h"
 #include "objecttool/view_selection.h"
+#include "objecttool/web_batch.h"
 #include "objecttool/web_page.h"
 
 namespace {
@@ -30,12 +33,14 @@ command line); an output file is only ever written whole.
 
 // A sub-command reading one movie; its help starts with `usage`, then `summary`
 // (also its line in the command's list), its options, then `details`.
-CLI::App& add_command(CLI::App& app, const char* name, const char* usage, const char* summary, const char* details) {
+CLI::App& add_command(CLI::App& app, const char* name, const char* usage, const char* summary, const char* details,
+                      bool many = false) {
     CLI::App& command = *app.add_subcommand(name, summary);
     commandkit::prepare_app(command, usage, summary);
     command.group("Commands");
     command.footer(details);
-    commandkit::add_operand(command, "MOVIE", "the object movie to read");
+    if (many) commandkit::add_operands(command, "MOVIE", "the object movies to read, or folders of them");
+    else commandkit::add_operand(command, "MOVIE", "the object movie to read");
     return command;
 }
 
@@ -52,9 +57,10 @@ int run(const std::vector<std::string>& args) {
 
     CLI::App& inspect = add_command(app, "inspect", "Usage: orbivane-object inspect MOVIE [--json]",
                                     "the movie's atoms, object record, video track and warnings", R"(
-The atom tree (type, offset, size), the object record field by field, the
-controller type, the video track, and warnings about what object players
-refuse or misread.
+The atom tree (type, offset, size), the object record field by field
+(QuickTime VR 1.0 'NAVG' or 2.x 'obji'), the view states, the controller
+type, the video track, and warnings about what object players refuse or
+misread.
 )");
     commandkit::add_switch(inspect, "--json", "print the same as JSON, for scripts", "Options");
     commandkit::add_help(inspect, "Options");
@@ -62,7 +68,8 @@ refuse or misread.
     CLI::App& sheet = add_command(app, "sheet", "Usage: orbivane-object sheet MOVIE -o SHEET.png [options]",
                                   "a contact sheet of the views, as PNG", R"(
 The views laid out as the object grid, one line per tilt row, each labelled
-pan/tilt in degrees.
+pan/tilt in degrees; an animated view by its first frame, each view state
+in a section of its own.
 )");
     add_output(sheet, "SHEET.png");
     commandkit::add_value(sheet, "--columns-step", "N", "keep every N-th column", "Options");
@@ -72,16 +79,24 @@ pan/tilt in degrees.
                           "Options");
     commandkit::add_help(sheet, "Options");
 
-    CLI::App& web = add_command(app, "web", "Usage: orbivane-object web MOVIE -o PAGE.html [options]",
+    CLI::App& web = add_command(app, "web",
+                                "Usage: orbivane-object web MOVIE -o PAGE.html [options]\n"
+                                "       orbivane-object web MOVIE... | FOLDER -o OUT-FOLDER [options]",
                                 "one web page that turns the object", R"(
 The page turns the object by drag, touch, wheel and keys, zooms and goes full
 screen; it works from a file with no network and from any web server. By
 default it is one self-contained file.
-)");
-    add_output(web, "PAGE.html");
+
+Given several movies or a folder, web writes one page per movie into
+OUT-FOLDER and index.html with a thumbnail and the grid of each. A movie
+that cannot be read gets its one-line error and the others go on; the exit
+status is 1 when any failed.
+)",
+                                true);
+    add_output(web, "PAGE.html|OUT-FOLDER");
     commandkit::add_value(web, "--title", "TEXT", "the page's and the viewer's name (default: the\nmovie's file name)",
                           "Options");
-    commandkit::add_value(web, "--view", "COLUMN,ROW", "open on this view (counted from 0) instead of\nthe record's",
+    commandkit::add_value(web, "--view", "COLUMN,ROW", "open on this view (counted from 1, as select and\ninspect count) instead of the record's",
                           "Options");
     commandkit::add_switch(web, "--folder",
                            "a small page plus PAGE-frames/, one JPEG file per\nframe, for web servers", "Options");
@@ -129,8 +144,14 @@ view (the source's where it was chosen).
     const std::optional<std::string> movie = value("MOVIE");
     if (!movie) throw usage_error(name + " needs a movie file; see orbivane-object " + name + " --help.");
 
+    // web over several movies or a folder writes a folder of pages, each page
+    // under the output policy as it is written.
+    const std::vector<std::string> inputs = command.get_option("MOVIE")->results();
+    std::error_code not_folder;
+    const bool batch =
+        &command == &web && (inputs.size() > 1 || std::filesystem::is_directory(inputs.front(), not_folder));
     commandkit::RunFiles files;
-    files.input("the movie", *movie);
+    if (!batch) files.input("the movie", *movie);
     if (&command == &inspect) {
         files.check();
         const Inspection inspection = inspect_movie(*movie);
@@ -142,8 +163,10 @@ view (the source's where it was chosen).
     if (!out)
         throw usage_error(name + " needs an output file: -o " +
                           (name == "web" ? "PAGE.html." : name == "select" ? "NEW.mov." : "SHEET.png."));
-    files.output(name == "web" ? "the page" : name == "select" ? "the new movie" : "the sheet", *out);
-    files.check();
+    if (!batch) {
+        files.output(name == "web" ? "the page" : name == "select" ? "the new movie" : "the sheet", *out);
+        files.check();
+    }
     if (&command == &select) {
         auto view_numbers = [&](const char* flag) -> std::vector<int> {
             const std::optional<std::string> text = value(flag);
@@ -181,14 +204,21 @@ view (the source's where it was chosen).
         if (auto v = value("--view")) {
             const std::size_t comma = v->find(',');
             if (comma == std::string::npos) throw usage_error("--view must be COLUMN,ROW, not \"" + *v + "\".");
-            options.view = OpeningView{commandkit::whole_number("--view's column", v->substr(0, comma), 0, 32767),
-                                       commandkit::whole_number("--view's row", v->substr(comma + 1), 0, 32767)};
+            options.view = OpeningView{commandkit::whole_number("--view's column", v->substr(0, comma), 1, 32767) - 1,
+                                       commandkit::whole_number("--view's row", v->substr(comma + 1), 1, 32767) - 1};
         }
         if (auto v = value("--intro")) {
             if (*v == "hover") options.intro_hover = true;
             else options.intro_turns = commandkit::whole_number("--intro", *v, 1, 100);
         }
-        write_web_page(*movie, *out, options);
+        if (!batch) {
+            write_web_page(*movie, *out, options);
+            return exit_done;
+        }
+        const auto entries = write_web_pages(batch_movies(inputs), *out, options,
+                                             [](const std::string& error) { std::fprintf(stderr, "%s\n", error.c_str()); });
+        const bool failed = std::any_of(entries.begin(), entries.end(), [](const BatchEntry& e) { return e.page.empty(); });
+        return failed ? exit_failed : exit_done;
     }
     return exit_done;
 }

@@ -22,7 +22,9 @@ enum class StereoLayout {
 struct PageConfigOptions {
     StereoLayout stereo = StereoLayout::none;
     bool autoplay = false;                   // start spinning once loaded (never with reduced motion)
-    std::vector<std::size_t> frame_sizes;    // bytes of each frame, in the page's frame order
+    // Bytes of each frame in the page's frame order (ObjectMovie::page_samples):
+    // ((state * rows + row) * columns + column) * framesPerView + k.
+    std::vector<std::size_t> frame_sizes;
     std::uint8_t key = 0;                    // the frame data's XOR key (see page_key)
 };
 

@@ -131,9 +131,9 @@ PageViewer movie_viewer(ObjectMovie& movie, const std::string& title, const WebO
     if (options.view) {
         const auto [column, row] = *options.view;
         if (column < 0 || column >= movie.columns() || row < 0 || row >= movie.rows())
-            throw tool_error("The view " + std::to_string(column) + "," + std::to_string(row) + " is outside " +
+            throw tool_error("The view " + std::to_string(column + 1) + "," + std::to_string(row + 1) + " is outside " +
                              movie.path() + "'s " + std::to_string(movie.columns()) + " columns and " +
-                             std::to_string(movie.rows()) + " rows (counted from 0).");
+                             std::to_string(movie.rows()) + " rows.");
         config["column"] = column;
         config["row"] = row;
     }
@@ -145,19 +145,21 @@ PageViewer movie_viewer(ObjectMovie& movie, const std::string& title, const WebO
     }
     if (options.intro_hover) config["intro"] = "hover";
     else if (options.intro_turns > 0) config["intro"] = options.intro_turns;
-    viewer.frame_count = std::size_t(movie.columns()) * std::size_t(movie.rows()) *
-                         std::size_t(count_of(config, "framesPerView")) * std::size_t(count_of(config, "states"));
+    // Frame i of the page is the sample page_samples()[i]: with view states, animated
+    // views or views found by time, a frame's place in the page is not its sample number.
+    viewer.frame_count = movie.page_samples().size();
     if (movie.format().codec == four_cc("jpeg")) {
         viewer.frame = [&movie](std::size_t i) {
-            std::vector<std::uint8_t> jpeg = movie.sample(std::uint32_t(i));
-            check_jpeg(movie, jpeg, i);
+            const std::uint32_t sample = movie.page_samples()[i];
+            std::vector<std::uint8_t> jpeg = movie.sample(sample);
+            check_jpeg(movie, jpeg, sample);
             return jpeg;
         };
     } else {
         std::shared_ptr<FrameDecoder> decoder = FrameDecoder::for_movie(movie);
         const int quality = options.jpeg_quality;
-        viewer.frame = [decoder, quality](std::size_t i) {
-            return encode_jpeg(decoder->decode(std::uint32_t(i), 1), quality);
+        viewer.frame = [&movie, decoder, quality](std::size_t i) {
+            return encode_jpeg(decoder->decode(movie.page_samples()[i], 1), quality);
         };
     }
     return viewer;

@@ -25,7 +25,9 @@ ctest --test-dir build/linux --output-on-failure -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build/asan --output-on-failure -j "$jobs"
 # The media layer under libFuzzer (clang, ASan + UBSan), 25 s each over the starter corpus:
-# the movie reader, then the dispatcher routines the object movie writer calls.
+# the movie reader, the dispatcher routines the object movie writer calls, then the object
+# tool reading archived object movies.
 JOBS=$jobs bash medialayer/fuzz/run-fuzzer.sh build/fuzz 25 movie
 JOBS=$jobs bash medialayer/fuzz/run-fuzzer.sh build/fuzz 25 dispatcher
+JOBS=$jobs bash medialayer/fuzz/run-fuzzer.sh build/fuzz 25 archive
 echo "all tests passed"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds one of the media layer's libFuzzer targets (clang, ASan + UBSan) and
 # runs it for a bounded time over the committed starter corpus.
-# Usage: medialayer/fuzz/run-fuzzer.sh [build-dir] [seconds] [movie|dispatcher]
+# Usage: medialayer/fuzz/run-fuzzer.sh [build-dir] [seconds] [movie|dispatcher|archive]
 #   movie       the movie reader, sample reader and flatten on any bytes
 #   dispatcher  the dispatcher routines the object movie writer calls
+#   archive     the object tool's reading of archived object movies (QT atom
+#               containers, 'obji', 'cmov', 'rmra', Mac wrappers)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build/fuzz}
@@ -21,5 +23,5 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$work" "$scratch"' EXIT
 MEDIALAYER_FUZZ_DIR=$scratch \
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "$build/medialayer/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$(find "$build" -name "$target" -type f | head -n 1)" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len=65536 -print_final_stats=1 "$work" medialayer/fuzz/corpus

@@ -140,6 +140,7 @@ struct TrackModel {
     std::vector<EditEntry> edits;
     std::unique_ptr<MediaModel> media;     // null until the track's media is created
     std::vector<UserDataItem> user_data;   // track udta, kept in order
+    std::vector<TrackReference> references;  // 'tref', as read (not written back)
 
     bool enabled() const { return (flags & track_enabled) != 0; }
     // Track duration in the movie time scale `movie_scale`; nothing when it does not fit
@@ -177,6 +178,8 @@ std::unique_ptr<MediaModel> copy_media_header(const MediaModel& src);
 // memFullErr (counts beyond what the layer holds). A track whose duration or
 // edits do not fit in 64-bit times is an invalidMovie.
 OSErr load_movie_file(const std::string& path, MovieModel& out);
+// The same for a movie atom found elsewhere, its media in part of `path`.
+OSErr load_movie_at(const std::string& path, const MovieLocation& where, MovieModel& out);
 
 // Reads sample bytes through the media's data references, keeping each file
 // open between reads.

@@ -32,6 +32,8 @@ OSErr children_of(const AtomSpan& atom, std::vector<AtomSpan>& out) {
 // Sizes of the files the media's data references name, found once per load.
 class DataRefSizes {
 public:
+    // The movie's own media may be a part of its file (a MacBinary data fork).
+    void set_size(const std::string& path, std::uint64_t size) { sizes_[path] = size; }
     OSErr size_of(const DataRef& ref, std::uint64_t& out) {
         if (ref.path.empty()) return couldNotResolveDataRef;
         auto it = sizes_.find(ref.path);
@@ -233,12 +235,22 @@ OSErr parse_track(const AtomSpan& trak, const std::string& path, DataRefSizes& s
         UdtaAtom u;
         if (u.parse(udta->payload, udta->size) == noErr) track.user_data = std::move(u.items);
     }
+    if (const AtomSpan* tref = find_child(kids, fourcc("tref"))) {
+        // Each child: a role and the IDs of the tracks that fill it.
+        std::vector<AtomSpan> roles;
+        if (OSErr err = children_of(*tref, roles)) return err;
+        for (const auto& role : roles) {
+            TrackReference ref{role.type, {}};
+            ByteReader r(role.payload, role.size);
+            while (r.remaining() >= 4) ref.track_ids.push_back(r.u32());
+            track.references.push_back(std::move(ref));
+        }
+    }
     return noErr;
 }
 
-}  // namespace
-
-OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::string& path, MovieModel& out) {
+OSErr parse_movie(const std::uint8_t* data, std::size_t size, const std::string& path, DataRefSizes& sizes,
+                  MovieModel& out) {
     std::vector<AtomSpan> kids;
     if (OSErr err = split_atoms(data, size, kids)) return err;
     const AtomSpan* mvhd = find_child(kids, fourcc("mvhd"));
@@ -248,7 +260,6 @@ OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::st
     if (OSErr err = h.parse(mvhd->payload, mvhd->size)) return err;
     movie.header = h.header;
     movie.file_path = path;
-    DataRefSizes sizes;
     for (const auto& kid : kids) {
         if (kid.type != fourcc("trak")) continue;
         auto track = std::make_unique<TrackModel>();
@@ -264,6 +275,13 @@ OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::st
     }
     out = std::move(movie);
     return noErr;
+}
+
+}  // namespace
+
+OSErr parse_movie_atom(const std::uint8_t* data, std::size_t size, const std::string& path, MovieModel& out) {
+    DataRefSizes sizes;
+    return parse_movie(data, size, path, sizes, out);
 }
 
 OSErr load_movie_file(const std::string& path, MovieModel& out) {
@@ -282,6 +300,27 @@ OSErr load_movie_file(const std::string& path, MovieModel& out) {
         return parse_movie_atom(bytes.data(), bytes.size(), normalized_path(path), out);
     }
     return invalidMovie;
+}
+
+OSErr load_movie_at(const std::string& path, const MovieLocation& where, MovieModel& out) {
+    MovieFile file;
+    std::uint64_t file_size = 0;
+    if (OSErr err = MovieFile::open_read(path, file)) return err;
+    if (OSErr err = file.size(file_size)) return err;
+    if (where.data_offset > file_size || where.data_size > file_size - where.data_offset) return invalidMovie;
+    if (where.movie_atom.size() > max_movie_atom_bytes) return memFullErr;
+    const std::string own = normalized_path(path);
+    DataRefSizes sizes;
+    sizes.set_size(own, where.data_size);
+    MovieModel movie;
+    if (OSErr err = parse_movie(where.movie_atom.data(), where.movie_atom.size(), own, sizes, movie)) return err;
+    // Offsets were checked against the part; the file holds it further in.
+    for (auto& track : movie.tracks)
+        if (track->media)
+            for (auto& sample : track->media->samples)
+                if (track->media->data_refs[sample.data_ref_index - 1].path == own) sample.offset += where.data_offset;
+    out = std::move(movie);
+    return noErr;
 }
 
 }  // namespace medialayer

@@ -9,6 +9,7 @@ namespace {
 TrackInfo describe(const TrackModel& track, const std::string& movie_path) {
     TrackInfo info;
     info.track_id = track.id;
+    info.references = track.references;
     if (!track.media) return info;
     const MediaModel& media = *track.media;
     info.media_type = media.type;
@@ -16,7 +17,8 @@ TrackInfo describe(const TrackModel& track, const std::string& movie_path) {
     info.duration = media.duration();
     info.sample_count = std::uint32_t(media.samples.size());
     for (const auto& d : media.descriptions)
-        info.descriptions.push_back({d.format, d.width, d.height, std::uint16_t(d.depth), d.compressor_name});
+        info.descriptions.push_back(
+            {d.format, d.width, d.height, std::uint16_t(d.depth), d.compressor_name, d.color_table_id, d.extra});
     std::string own = normalized_path(movie_path);
     for (const auto& s : media.samples) info.sample_bytes += s.size;
     for (const auto& s : media.samples) {
@@ -53,6 +55,13 @@ public:
         return noErr;
     }
 
+    OSErr sample_durations(std::size_t track, std::vector<std::uint32_t>& out) const override {
+        if (track >= model_.tracks.size() || !model_.tracks[track]->media) return paramErr;
+        out.clear();
+        for (const auto& s : model_.tracks[track]->media->samples) out.push_back(s.duration);
+        return noErr;
+    }
+
 private:
     MovieModel model_;
     std::vector<TrackInfo> tracks_;
@@ -60,6 +69,14 @@ private:
 };
 
 }  // namespace
+
+OSErr MovieReader::open(const std::string& path, const MovieLocation& where, std::unique_ptr<MovieReader>& out) {
+    out.reset();
+    MovieModel model;
+    if (OSErr err = load_movie_at(path, where, model)) return err;
+    out = std::make_unique<FileMovieReader>(std::move(model));
+    return noErr;
+}
 
 OSErr MovieReader::open(const std::string& path, std::unique_ptr<MovieReader>& out) {
     out.reset();

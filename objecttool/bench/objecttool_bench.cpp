@@ -1,6 +1,7 @@
 // Times web and sheet on one movie (the default demo capture is the target:
-// well under a second each). Not a test: run it by hand on a quiet machine.
-//   objecttool_bench MOVIE [RUNS]
+// well under a second each), or web over a folder of movies (one page each
+// and the index). Not a test: run it by hand on a quiet machine.
+//   objecttool_bench MOVIE|FOLDER [RUNS]
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "objecttool/contact_sheet.h"
 #include "objecttool/tool_error.h"
+#include "objecttool/web_batch.h"
 #include "objecttool/web_page.h"
 
 namespace {
@@ -33,7 +35,7 @@ void report(const char* what, int runs, const std::function<void()>& work) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "Usage: objecttool_bench MOVIE [RUNS]\n");
+        std::fprintf(stderr, "Usage: objecttool_bench MOVIE|FOLDER [RUNS]\n");
         return 2;
     }
     const std::string movie = argv[1];
@@ -41,6 +43,21 @@ int main(int argc, char** argv) {
     const auto folder = std::filesystem::temp_directory_path() / "objecttool-bench";
     std::filesystem::create_directories(folder);
     try {
+        if (std::filesystem::is_directory(movie)) {
+            const std::vector<std::string> movies = objecttool::batch_movies({movie});
+            std::size_t failed = 0;
+            report("web", runs, [&] {
+                failed = 0;
+                for (const auto& e : objecttool::write_web_pages(movies, (folder / "pages").string(), {},
+                                                                 [](const std::string&) {}))
+                    failed += e.page.empty();
+            });
+            std::uintmax_t bytes = 0;
+            for (const auto& page : std::filesystem::directory_iterator(folder / "pages")) bytes += page.file_size();
+            std::printf("%zu movies, %zu failed, pages and index %ju bytes\n", movies.size(), failed, bytes);
+            std::filesystem::remove_all(folder);
+            return failed ? 1 : 0;
+        }
         report("web", runs, [&] { objecttool::write_web_page(movie, (folder / "page.html").string(), {}); });
         report("sheet", runs, [&] { objecttool::write_contact_sheet(movie, (folder / "sheet.png").string(), {}); });
         std::printf("page %ju bytes, sheet %ju bytes, movie %ju bytes\n",

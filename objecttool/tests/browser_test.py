@@ -218,7 +218,7 @@ class Checks:
 def make_pages():
     run(HOST, '--columns', '8', '--rows', '3', '--size', '160x120', '--out', 'object.mov', '--web', 'object.html',
         '--sheet', 'object.png')
-    run(TOOL, 'web', 'object.mov', '-o', 'titled.html', '--title', 'Vase <blue>', '--view', '3,1')
+    run(TOOL, 'web', 'object.mov', '-o', 'titled.html', '--title', 'Vase <blue>', '--view', '4,2')
     run(TOOL, 'web', 'object.mov', '-o', 'folder.html', '--folder')
     run(TOOL, 'web', 'object.mov', '-o', 'bare.html', '--bare', '--intro', '1')
     run(HOST, '--stereo', '--columns', '6', '--rows', '1', '--size', '120x90', '--out', 'pair.mov')

@@ -42,6 +42,16 @@ struct SampleDescription {
     std::uint16_t height = 0;
     std::uint16_t depth = 0;
     std::string compressor_name;
+    std::int16_t color_table_id = -1;  // 0: a color table follows in `extra`
+    // The bytes after the fields above: for video a color table or codec
+    // atoms, for other media everything after the data reference index.
+    std::vector<std::uint8_t> extra;
+};
+
+// A track's 'tref' entry: the tracks it uses in one role ('imgt', 'obje', ...).
+struct TrackReference {
+    std::uint32_t type = 0;
+    std::vector<std::uint32_t> track_ids;
 };
 
 struct TrackInfo {
@@ -53,6 +63,7 @@ struct TrackInfo {
     std::uint64_t sample_bytes = 0;  // all samples together
     std::vector<SampleDescription> descriptions;
     bool self_contained = true;    // every data reference resolves to the movie's own file
+    std::vector<TrackReference> references;
 };
 
 struct UserDataItem {
@@ -77,9 +88,19 @@ struct AtomLayout {
 // memFullErr for a movie atom larger than the layer reads into memory.
 OSErr read_atom_layout(const std::string& path, std::vector<AtomLayout>& out);
 
+// A movie that is not a plain movie file: its movie atom found elsewhere (a
+// resource fork, an expanded compressed header) and its media data in a part
+// of the file (a MacBinary data fork), where sample offsets count from.
+struct MovieLocation {
+    std::vector<std::uint8_t> movie_atom;  // the payload of a 'moov' atom
+    std::uint64_t data_offset = 0;
+    std::uint64_t data_size = 0;
+};
+
 class MovieReader {
 public:
     static OSErr open(const std::string& path, std::unique_ptr<MovieReader>& out);
+    static OSErr open(const std::string& path, const MovieLocation& where, std::unique_ptr<MovieReader>& out);
     virtual ~MovieReader() = default;
     virtual std::int32_t time_scale() const = 0;
     virtual const std::vector<TrackInfo>& tracks() const = 0;
@@ -92,6 +113,8 @@ public:
     // Bytes and duration of sample `index` (0-based) of track `track` (0-based).
     virtual OSErr read_sample(std::size_t track, std::uint32_t index, std::vector<std::uint8_t>& bytes,
                               std::uint32_t& duration) = 0;
+    // The duration of every sample of track `track`, in its media's time scale.
+    virtual OSErr sample_durations(std::size_t track, std::vector<std::uint32_t>& out) const = 0;
 };
 
 // A new movie made of chosen samples of one track of another movie, in the
