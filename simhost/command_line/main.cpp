@@ -14,7 +14,7 @@
 #include "simhost/host_objects/session.h"
 #include "simhost/rendering/demo_scene.h"
 #if SIMHOST_WITH_OBJ
-#include "simhost/rendering/obj_model.h"
+#include "simhost/rendering/loaded_model.h"
 #endif
 
 namespace {
@@ -133,7 +133,7 @@ int run(const HostCommandLine& c) {
     std::vector<std::pair<std::string, std::string>> inputs;
     if (c.model) {
 #if SIMHOST_WITH_OBJ
-        LoadedModel model = load_obj_model(*c.model);
+        LoadedModel model = load_model(*c.model);
         for (std::size_t at = 0; at < model.warnings.size();) {
             const std::size_t end = std::min(model.warnings.find('\n', at), model.warnings.size());
             std::string line = model.warnings.substr(at, end - at);
@@ -143,6 +143,7 @@ int run(const HostCommandLine& c) {
         }
         inputs.emplace_back("the model", *c.model);
         for (const std::string& library : model.material_files) inputs.emplace_back("the material library", library);
+        for (const std::string& texture : model.texture_files) inputs.emplace_back("the texture", texture);
         options.scene = std::move(model.scene);
 #else
         throw usage_error("This build cannot read OBJ models.");
