@@ -1,11 +1,11 @@
 // orbivane-object: looks at QuickTime VR object movies and shares them.
-#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "commandkit/command_parser.h"
 #include "objecttool/contact_sheet.h"
 #include "objecttool/inspect.h"
 #include "objecttool/tool_error.h"
@@ -14,101 +14,119 @@
 namespace {
 
 using namespace objecttool;
+using commandkit::usage_error;
 
 constexpr int exit_done = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_usage = 2;
 
-const char* const help = R"(Usage: orbivane-object COMMAND MOVIE [options]
-
-Commands:
-  inspect MOVIE [--json]
-      The atom tree (type, offset, size), the object record field by field,
-      the controller type, the video track, and warnings about what object
-      players refuse or misread. --json prints the same for scripts.
-  sheet MOVIE -o SHEET.png [--columns-step N] [--rows-step N] [--shrink N]
-      A contact sheet: the views laid out as the object grid, one line per
-      tilt row, each labelled pan/tilt in degrees. The steps keep every N-th
-      column and row; --shrink 1, 2, 4 or 8 divides the frame size
-      (default: thumbnails about 160 pixels wide).
-  web MOVIE -o PAGE.html [--stereo parallel|cross] [--autoplay]
-      One self-contained HTML page that shows the object and turns it by
-      drag, touch, wheel and keys; it works from a file with no network.
-      --stereo: the frames are side-by-side stereo pairs, the left eye in
-      the left half (parallel) or in the right half (cross); the page then
-      offers side by side, cross-eyed or one eye. --autoplay spins the
-      object once loaded, until the viewer is touched.
+constexpr const char* footer = R"(Run orbivane-object COMMAND --help for a command's options.
 
 A failure prints one sentence and exits with status 1 (2 for a wrong
 command line); an output file is only ever written whole.
 )";
 
-struct usage_error : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+// A sub-command reading one movie; its help starts with `usage`, then `summary`
+// (also its line in the command's list), its options, then `details`.
+CLI::App& add_command(CLI::App& app, const char* name, const char* usage, const char* summary, const char* details) {
+    CLI::App& command = *app.add_subcommand(name, summary);
+    commandkit::prepare_app(command, usage, summary);
+    command.group("Commands");
+    command.footer(details);
+    commandkit::add_operand(command, "MOVIE", "the object movie to read");
+    return command;
+}
 
-int whole_number(const std::string& flag, const std::string& text, int low, int high) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw usage_error(flag + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                          ", not \"" + text + "\".");
-    return value;
+CLI::Option* add_output(CLI::App& command, const char* value_name) {
+    return commandkit::add_value(command, "-o,--out", value_name, "the file to write", "Options");
 }
 
 int run(const std::vector<std::string>& args) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::fputs(help, args.empty() ? stderr : stdout);
-        return args.empty() ? exit_usage : exit_done;
-    }
-    const std::string& command = args[0];
-    if (command != "inspect" && command != "sheet" && command != "web")
-        throw usage_error("Unknown command \"" + command + "\"; the commands are inspect, sheet and web.");
-    std::string movie, out;
-    bool json = false;
-    SheetOptions sheet;
-    WebOptions web;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw usage_error(arg + " needs a value.");
-            return args[++i];
-        };
-        auto only_for = [&](const char* which) {
-            if (command != which) throw usage_error(arg + " is an option of " + which + ", not of " + command + ".");
-        };
-        if (arg == "--json") only_for("inspect"), json = true;
-        else if (arg == "-o" || arg == "--out") {
-            if (command == "inspect") throw usage_error("inspect prints to the terminal and takes no -o.");
-            out = value();
-        } else if (arg == "--columns-step") only_for("sheet"), sheet.columns_step = whole_number(arg, value(), 1, 32767);
-        else if (arg == "--rows-step") only_for("sheet"), sheet.rows_step = whole_number(arg, value(), 1, 32767);
-        else if (arg == "--shrink") {
-            only_for("sheet");
-            sheet.shrink = whole_number(arg, value(), 1, 8);
-            if (sheet.shrink & (sheet.shrink - 1)) throw usage_error("--shrink must be 1, 2, 4 or 8.");
-        } else if (arg == "--stereo") {
-            only_for("web");
-            const std::string& layout = value();
-            if (layout == "parallel") web.stereo = StereoLayout::parallel;
-            else if (layout == "cross") web.stereo = StereoLayout::cross;
-            else throw usage_error("--stereo must be parallel or cross, not \"" + layout + "\".");
-        } else if (arg == "--autoplay") only_for("web"), web.autoplay = true;
-        else if (arg.size() > 1 && arg[0] == '-') throw usage_error("Unknown option " + arg + "; see orbivane-object --help.");
-        else if (movie.empty()) movie = arg;
-        else throw usage_error("Unexpected argument \"" + arg + "\"; " + command + " reads one movie.");
-    }
-    if (movie.empty()) throw usage_error(command + " needs a movie file; see orbivane-object --help.");
-    if (command != "inspect" && out.empty())
-        throw usage_error(command + " needs an output file: -o " + (command == "web" ? "PAGE.html." : "SHEET.png."));
+    CLI::App app("", "orbivane-object");
+    commandkit::prepare_app(app, "Usage: orbivane-object COMMAND MOVIE [options]",
+                            "Looks at QuickTime VR object movies and shares them.");
+    commandkit::add_help(app, "Options");
+    app.footer(footer);
 
-    if (command == "inspect") {
-        const Inspection inspection = inspect_movie(movie);
+    CLI::App& inspect = add_command(app, "inspect", "Usage: orbivane-object inspect MOVIE [--json]",
+                                    "the movie's atoms, object record, video track and warnings", R"(
+The atom tree (type, offset, size), the object record field by field, the
+controller type, the video track, and warnings about what object players
+refuse or misread.
+)");
+    commandkit::add_switch(inspect, "--json", "print the same as JSON, for scripts", "Options");
+    commandkit::add_help(inspect, "Options");
+
+    CLI::App& sheet = add_command(app, "sheet", "Usage: orbivane-object sheet MOVIE -o SHEET.png [options]",
+                                  "a contact sheet of the views, as PNG", R"(
+The views laid out as the object grid, one line per tilt row, each labelled
+pan/tilt in degrees.
+)");
+    add_output(sheet, "SHEET.png");
+    commandkit::add_value(sheet, "--columns-step", "N", "keep every N-th column", "Options");
+    commandkit::add_value(sheet, "--rows-step", "N", "keep every N-th row", "Options");
+    commandkit::add_value(sheet, "--shrink", "N",
+                          "divide the frame size by 1, 2, 4 or 8 (default:\nthumbnails about 160 pixels wide)",
+                          "Options");
+    commandkit::add_help(sheet, "Options");
+
+    CLI::App& web = add_command(app, "web", "Usage: orbivane-object web MOVIE -o PAGE.html [options]",
+                                "one self-contained web page that turns the object", R"(
+The page turns the object by drag, touch, wheel and keys; it works from a
+file with no network.
+)");
+    add_output(web, "PAGE.html");
+    commandkit::add_value(web, "--stereo", "parallel|cross",
+                          "the frames are side-by-side stereo pairs, the left eye\n"
+                          "in the left half (parallel) or in the right half\n"
+                          "(cross); the page then offers side by side,\n"
+                          "cross-eyed or one eye",
+                          "Options");
+    commandkit::add_switch(web, "--autoplay", "spin the object once loaded, until the viewer is touched", "Options");
+    commandkit::add_help(web, "Options");
+
+    if (args.empty()) {
+        std::fputs(app.help().c_str(), stderr);
+        return exit_usage;
+    }
+    if (const std::optional<std::string> help = commandkit::parse_arguments(app, args)) {
+        std::fputs(help->c_str(), stdout);
+        return exit_done;
+    }
+    if (app.get_subcommands().empty())
+        throw usage_error("Name a command: inspect, sheet or web; see orbivane-object --help.");
+    CLI::App& command = *app.get_subcommands().front();
+    auto value = [&command](const char* flag) { return commandkit::value_of(command.get_option(flag)); };
+    const std::string name = command.get_name();
+    const std::optional<std::string> movie = value("MOVIE");
+    if (!movie) throw usage_error(name + " needs a movie file; see orbivane-object " + name + " --help.");
+
+    if (&command == &inspect) {
+        const Inspection inspection = inspect_movie(*movie);
+        const bool json = commandkit::given(inspect.get_option("--json"));
         std::cout << (json ? inspection_json(inspection) : inspection_text(inspection));
-    } else if (command == "sheet") {
-        write_contact_sheet(movie, out, sheet);
+        return exit_done;
+    }
+    const std::optional<std::string> out = value("--out");
+    if (!out) throw usage_error(name + " needs an output file: -o " + (name == "web" ? "PAGE.html." : "SHEET.png."));
+    if (&command == &sheet) {
+        SheetOptions options;
+        if (auto v = value("--columns-step")) options.columns_step = commandkit::whole_number("--columns-step", *v, 1, 32767);
+        if (auto v = value("--rows-step")) options.rows_step = commandkit::whole_number("--rows-step", *v, 1, 32767);
+        if (auto v = value("--shrink")) {
+            options.shrink = commandkit::whole_number("--shrink", *v, 1, 8);
+            if (options.shrink & (options.shrink - 1)) throw usage_error("--shrink must be 1, 2, 4 or 8.");
+        }
+        write_contact_sheet(*movie, *out, options);
     } else {
-        write_web_page(movie, out, web);
+        WebOptions options;
+        if (auto v = value("--stereo")) {
+            if (*v == "parallel") options.stereo = StereoLayout::parallel;
+            else if (*v == "cross") options.stereo = StereoLayout::cross;
+            else throw usage_error("--stereo must be parallel or cross, not \"" + *v + "\".");
+        }
+        options.autoplay = commandkit::given(web.get_option("--autoplay"));
+        write_web_page(*movie, *out, options);
     }
     return exit_done;
 }

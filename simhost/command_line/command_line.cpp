@@ -7,15 +7,6 @@ namespace simhost {
 
 namespace {
 
-int whole_number(const std::string& flag, const std::string& text, int low, int high) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw usage_error(flag + " must be a whole number from " + std::to_string(low) + " to " +
-                          std::to_string(high) + ", not \"" + text + "\".");
-    return value;
-}
-
 float angle(const std::string& flag, const std::string& text) {
     float value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -41,124 +32,23 @@ ImageSize frame_size(const std::string& text) {
     return {w, h};
 }
 
-bool takes_value(const std::string& flag) {
-    for (const char* f : {"--columns", "--rows", "--method", "--parallax", "--out", "--model", "--size", "--codec",
-                          "--plugin", "--abort-at", "--antialias", "--web", "--sheet"})
-        if (flag == f) return true;
-    return false;
-}
-
-}  // namespace
-
-HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
-    HostCommandLine c;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string flag = arguments[i];
-        std::optional<std::string> value;
-        if (const std::size_t eq = flag.find('='); flag.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = flag.substr(eq + 1);
-            flag = flag.substr(0, eq);
-        }
-        if (flag.rfind("--", 0) != 0 && flag != "-h")
-            throw usage_error("Unexpected argument \"" + flag + "\"; options start with --, see orbivane-host --help.");
-        if (takes_value(flag)) {
-            if (!value) {
-                if (i + 1 >= arguments.size()) throw usage_error(flag + " needs a value; see orbivane-host --help.");
-                value = arguments[++i];
-            }
-        } else if (value) {
-            throw usage_error(flag + " takes no value.");
-        }
-
-        if (flag == "--help" || flag == "-h") c.help = true;
-        else if (flag == "--version") c.version = true;
-        else if (flag == "--columns") c.answers.columns = whole_number(flag, *value, 1, max_columns);
-        else if (flag == "--rows") c.answers.rows = whole_number(flag, *value, 1, max_rows);
-        else if (flag == "--upper-hemisphere") c.answers.upper_hemisphere = true;
-        else if (flag == "--light-follows") c.answers.light_follows = true;
-        else if (flag == "--stereo") c.answers.stereo = true;
-        else if (flag == "--method") {
-            if (*value == "parallel") c.answers.method = 0;
-            else if (*value == "cross") c.answers.method = 1;
-            else throw usage_error("--method must be parallel or cross, not \"" + *value + "\".");
-        } else if (flag == "--parallax") c.answers.parallax = angle(flag, *value);
-        else if (flag == "--out") {
-            if (value->empty()) throw usage_error("--out needs a file name.");
-            c.out = *value;
-        } else if (flag == "--model") c.model = *value;
-        else if (flag == "--size") c.size = frame_size(*value);
-        else if (flag == "--antialias") c.antialias = whole_number(flag, *value, 1, max_samples_per_side);
-        else if (flag == "--codec") {
-            const std::optional<FrameCodec> codec = frame_codec_named(*value);
-            if (!codec) throw usage_error("--codec must be jpeg or raw, not \"" + *value + "\".");
-            if (!frame_codec_available(*codec)) throw usage_error("This build cannot write " + *value + " frames.");
-            c.codec = *codec;
-        } else if (flag == "--trace") c.trace = true;
-        else if (flag == "--plugin") c.plugin = *value;
-        else if (flag == "--abort-at") c.abort_at = whole_number(flag, *value, 1, 1 << 30);
-        else if (flag == "--web" || flag == "--sheet") {
-            if (value->empty()) throw usage_error(flag + " needs a file name.");
-            (flag == "--web" ? c.web : c.sheet) = *value;
-        }
-        else throw usage_error("Unknown option " + flag + "; see orbivane-host --help for the list.");
-    }
-    if (!c.help && !c.version && c.out.empty()) throw usage_error("No output file given; name it with --out FILE.mov.");
-    return c;
-}
-
-namespace {
-
 #if defined(_WIN32)
-constexpr const char* plugin_default = "Orbivane.dll beside\n                       this program, then the build's own";
+constexpr const char* plugin_default = "Orbivane.dll beside\nthis program, then the build's own";
 constexpr const char* save_dialog_note = R"(
 The plug-in's own save dialog (GetSaveFileNameA) is answered from --out: the
 host points the plug-in's import of that call at its answer, so no dialog
 appears and no one has to type into it.
 )";
 #else
-constexpr const char* plugin_default = "Orbivane.so in ../lib\n                       beside this program, then the build's own";
+constexpr const char* plugin_default = "Orbivane.so in ../lib\nbeside this program, then the build's own";
 constexpr const char* save_dialog_note = "";
 #endif
 
-}  // namespace
+constexpr const char* capture_group = "Capture (the plug-in's dialog; unset values keep the dialog's own)";
+constexpr const char* output_group = "Output and scene";
+constexpr const char* running_group = "Running";
 
-std::string help_text() {
-    std::string text = R"(Usage: orbivane-host --out FILE.mov [options]
-
-Runs the Orbivane plug-in's command in a simulated host: renders the scene
-from a grid of viewpoints around the camera's target and writes a QuickTime VR
-object movie. Without --model it renders a built-in demo scene.
-
-Capture (the plug-in's dialog; unset values keep the dialog's own):
-  --columns N          turns about the vertical axis per row, 1-360 (dialog: 24)
-  --rows N             rows from straight above to straight below, 1-181 (dialog: 13)
-  --upper-hemisphere   capture only the rows from above down to the side
-  --light-follows      turn the light with the view
-  --stereo             render every view as a side-by-side stereo pair
-  --method M           stereo viewing: parallel or cross (dialog: parallel)
-  --parallax DEG       angle between the two eyes, 0-45 degrees (dialog: 4)
-
-Output and scene:
-  --out FILE.mov       the object movie to write (".mov" is added when there is
-                       no extension); an existing file is replaced only once
-                       the new movie is complete
-  --model FILE.obj     render a Wavefront OBJ model, coloured by its .mtl file
-  --size WxH           size of each view in pixels, 16-4096 a side (320x240)
-  --antialias N        smooth edges with N x N samples per pixel, 1-4 (3);
-                       1 renders one sample per pixel, hard-edged
-  --codec jpeg|raw     frame compression: Photo-JPEG or uncompressed RGB (jpeg
-                       where this build can encode it, else raw)
-  --web PAGE.html      also write a web page that shows the object (as
-                       orbivane-object web does); a bare name goes beside the movie
-  --sheet SHEET.png    also write a contact sheet of the views (orbivane-object sheet)
-
-Running:
-  --plugin PATH        the plug-in library (default: PLUGIN_DEFAULT)
-  --trace              print every host call the plug-in makes to stderr
-  --help               show this text
-  --version            show the program's version
-
-Ctrl-C (or a closed terminal) stops the capture after the current frame. The
+constexpr const char* footer = R"(Ctrl-C (or a closed terminal) stops the capture after the current frame. The
 movie then holds only the rows completed so far, and that shorter movie
 replaces an older file at --out all the same; when no row is complete nothing
 is written and an older file stays. A second Ctrl-C ends the program at once,
@@ -169,8 +59,104 @@ Examples:
   orbivane-host --model teapot.obj --columns 36 --rows 7 --size 640x480 --out teapot.mov
   orbivane-host --stereo --method cross --parallax 6 --upper-hemisphere --out pair.mov
 )";
-    text.replace(text.find("PLUGIN_DEFAULT"), 14, plugin_default);
-    return text + save_dialog_note;
+
+// Every flag of the command, in the order --help lists them.
+void declare_flags(CLI::App& app) {
+    using commandkit::add_switch;
+    using commandkit::add_value;
+    commandkit::prepare_app(app, "Usage: orbivane-host --out FILE.mov [options]",
+                            "Runs the Orbivane plug-in's command in a simulated host: renders the scene\n"
+                            "from a grid of viewpoints around the camera's target and writes a QuickTime VR\n"
+                            "object movie. Without --model it renders a built-in demo scene.\n");
+    add_value(app, "--columns", "N", "turns about the vertical axis per row, 1-360 (dialog: 24)", capture_group);
+    add_value(app, "--rows", "N", "rows from straight above to straight below, 1-181 (dialog: 13)", capture_group);
+    add_switch(app, "--upper-hemisphere", "capture only the rows from above down to the side", capture_group);
+    add_switch(app, "--light-follows", "turn the light with the view", capture_group);
+    add_switch(app, "--stereo", "render every view as a side-by-side stereo pair", capture_group);
+    add_value(app, "--method", "M", "stereo viewing: parallel or cross (dialog: parallel)", capture_group);
+    add_value(app, "--parallax", "DEG", "angle between the two eyes, 0-45 degrees (dialog: 4)", capture_group);
+
+    add_value(app, "--out", "FILE.mov",
+              "the object movie to write (\".mov\" is added when there is\n"
+              "no extension); an existing file is replaced only once\n"
+              "the new movie is complete",
+              output_group);
+    add_value(app, "--model", "FILE.obj", "render a Wavefront OBJ model, coloured by its .mtl file", output_group);
+    add_value(app, "--size", "WxH", "size of each view in pixels, 16-4096 a side (320x240)", output_group);
+    add_value(app, "--antialias", "N",
+              "smooth edges with N x N samples per pixel, 1-4 (3);\n"
+              "1 renders one sample per pixel, hard-edged",
+              output_group);
+    add_value(app, "--codec", "jpeg|raw",
+              "frame compression: Photo-JPEG or uncompressed RGB (jpeg\n"
+              "where this build can encode it, else raw)",
+              output_group);
+    add_value(app, "--web", "PAGE.html",
+              "also write a web page that shows the object (as\n"
+              "orbivane-object web does); a bare name goes beside the movie",
+              output_group);
+    add_value(app, "--sheet", "SHEET.png", "also write a contact sheet of the views (orbivane-object sheet)",
+              output_group);
+
+    add_value(app, "--plugin", "PATH", std::string("the plug-in library (default: ") + plugin_default + ")",
+              running_group);
+    add_switch(app, "--trace", "print every host call the plug-in makes to stderr", running_group);
+    commandkit::add_help(app, running_group);
+    add_switch(app, "--version", "show the program's version", running_group);
+    // For tests: stop as if asked after this frame; no group keeps it out of --help.
+    add_value(app, "--abort-at", "N", "", "");
+
+    app.footer(std::string(footer) + save_dialog_note);
+}
+
+}  // namespace
+
+HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
+    CLI::App app("", "orbivane-host");
+    declare_flags(app);
+    HostCommandLine c;
+    if (commandkit::parse_arguments(app, arguments)) {
+        c.help = true;
+        return c;
+    }
+    auto value = [&app](const char* flag) { return commandkit::value_of(app.get_option(flag)); };
+    auto set = [&app](const char* flag) { return commandkit::given(app.get_option(flag)); };
+
+    c.version = set("--version");
+    if (auto v = value("--columns")) c.answers.columns = commandkit::whole_number("--columns", *v, 1, max_columns);
+    if (auto v = value("--rows")) c.answers.rows = commandkit::whole_number("--rows", *v, 1, max_rows);
+    c.answers.upper_hemisphere = set("--upper-hemisphere");
+    c.answers.light_follows = set("--light-follows");
+    c.answers.stereo = set("--stereo");
+    if (auto v = value("--method")) {
+        if (*v == "parallel") c.answers.method = 0;
+        else if (*v == "cross") c.answers.method = 1;
+        else throw usage_error("--method must be parallel or cross, not \"" + *v + "\".");
+    }
+    if (auto v = value("--parallax")) c.answers.parallax = angle("--parallax", *v);
+    c.out = value("--out").value_or("");
+    c.model = value("--model");
+    if (auto v = value("--size")) c.size = frame_size(*v);
+    if (auto v = value("--antialias")) c.antialias = commandkit::whole_number("--antialias", *v, 1, max_samples_per_side);
+    if (auto v = value("--codec")) {
+        const std::optional<FrameCodec> codec = frame_codec_named(*v);
+        if (!codec) throw usage_error("--codec must be jpeg or raw, not \"" + *v + "\".");
+        if (!frame_codec_available(*codec)) throw usage_error("This build cannot write " + *v + " frames.");
+        c.codec = *codec;
+    }
+    c.trace = set("--trace");
+    c.plugin = value("--plugin");
+    if (auto v = value("--abort-at")) c.abort_at = commandkit::whole_number("--abort-at", *v, 1, 1 << 30);
+    c.web = value("--web");
+    c.sheet = value("--sheet");
+    if (!c.version && c.out.empty()) throw usage_error("No output file given; name it with --out FILE.mov.");
+    return c;
+}
+
+std::string help_text() {
+    CLI::App app("", "orbivane-host");
+    declare_flags(app);
+    return app.help();
 }
 
 }  // namespace simhost

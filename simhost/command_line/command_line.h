@@ -2,20 +2,17 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "commandkit/command_parser.h"
 #include "host/host_types.h"
 #include "simhost/host_objects/session_options.h"
 #include "simhost/recording/frame_codec.h"
 
 namespace simhost {
 
-class usage_error : public std::runtime_error {
-public:
-    explicit usage_error(const std::string& sentence) : std::runtime_error(sentence) {}
-};
+using commandkit::usage_error;
 
 struct HostCommandLine {
     bool help = false;

@@ -60,6 +60,10 @@ TEST(CommandLine, RefusesBadInputNamingIt) {
         {{"--out"}, "--out"},
         {{"--columns", "4"}, "--out"},
         {{"a.mov"}, "a.mov"},
+        {{"--out", "a.mov", "--columns", "4", "--columns=5"}, "--columns"},
+        {{"--out", "a.mov", "--stereo", "--stereo"}, "--stereo"},
+        {{"--out", "a.mov", "--out", "b.mov"}, "--out"},
+        {{"--out", "a.mov", "--model"}, "--model"},
     };
     for (const Case& c : cases) {
         try {
