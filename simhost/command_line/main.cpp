@@ -146,7 +146,7 @@ int run(const HostCommandLine& c) {
         for (const std::string& texture : model.texture_files) inputs.emplace_back("the texture", texture);
         options.scene = std::move(model.scene);
 #else
-        throw usage_error("This build cannot read OBJ models.");
+        throw usage_error("This build reads no models; it renders the demo scene only.");
 #endif
     }
     const std::string plugin = find_plugin(c);
@@ -175,6 +175,7 @@ int run(const HostCommandLine& c) {
     ProgressLine progress_line;
     options.image_size = c.size;
     options.antialias = c.antialias;
+    options.background = c.background;
     options.codec = c.codec;
     options.dialog = c.answers;
     options.save_path = staged;

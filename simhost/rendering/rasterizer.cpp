@@ -206,7 +206,14 @@ Rgb colour_at(const Frame& f, const Triangle& t, long long px, long long py) {
     edge_values(t, px, py, w);
     double b[3], sum = 0;
     for (int i = 0; i < 3; ++i) sum += b[i] = static_cast<double>(w[i]) * t.inverse_depth[i];
-    for (double& v : b) v = sum != 0 ? v / sum : 1.0 / 3;
+    for (double& v : b) v = sum > 0 ? v / sum : 1.0 / 3;
+    // A point a little outside the triangle (a pixel centre it does not cover)
+    // continues its surface; one far outside is brought back to its nearest corner mix.
+    if (b[0] < -1 || b[1] < -1 || b[2] < -1) {
+        double kept = 0;
+        for (double& v : b) kept += v = std::max(v, 0.0);
+        for (double& v : b) v = kept > 0 ? v / kept : 1.0 / 3;
+    }
     double brightness = s.brightness;
     if (s.smooth) {
         double n[3];
@@ -365,7 +372,8 @@ void render_band(const Frame& f, int band, BandScratch& scratch) {
             sample[at] = static_cast<std::int32_t>(index);
         });
     }
-    // Each triangle seen in a pixel is shaded once, at the first sample it covers.
+    // Each triangle seen in a pixel is shaded once, at the pixel's centre, so a
+    // surface split into triangles shows no seam.
     for (std::size_t e = 0; e < edges.size(); ++e) {
         const auto [x, y] = edges[e];
         const std::int32_t* here = &sample[e * static_cast<std::size_t>(per_pixel)];
@@ -376,10 +384,9 @@ void render_band(const Frame& f, int band, BandScratch& scratch) {
             if (seen) continue;
             int count = 0;
             for (int j = k; j < per_pixel; ++j) count += here[j] == here[k];
-            const long long sx = static_cast<long long>(x) * f.n + k % f.n, sy = static_cast<long long>(y) * f.n + k / f.n;
             const Rgb c = here[k] < 0 ? f.background
-                                      : colour_at(f, tris[static_cast<std::size_t>(here[k])], sx * subpixel + subpixel / 2,
-                                                  sy * subpixel + subpixel / 2);
+                                      : colour_at(f, tris[static_cast<std::size_t>(here[k])], x * n * subpixel + n * subpixel / 2,
+                                                  y * n * subpixel + n * subpixel / 2);
             sums[0] += c.r * count;
             sums[1] += c.g * count;
             sums[2] += c.b * count;

@@ -32,7 +32,7 @@ TEST(HostCommand, BadInputGetsOneSentenceAndNothingIsWritten) {
     testing::write_file(folder.file("tile.mtl"), "newmtl red\nKd 1 0 0\n");
     testing::write_file(folder.file("nan.obj"), "v nan 0 0\n" + face);
     testing::write_file(folder.file("red.obj"), "mtllib red.mtl\n" + face);
-    testing::write_file(folder.file("red.mtl"), "newmtl red\nKd 1e300 0 0\n");
+    testing::write_file(folder.file("red.mtl"), "newmtl red\nKd 1e400 0 0\n");  // beyond a double
     testing::write_file(folder.file("endless.obj"), "mtllib endless.mtl\n" + face);
     run_process("ln -s /dev/zero " + quoted(folder.file("endless.mtl")));
     const std::string model = " --model " + quoted(folder.file("tile.obj"));
