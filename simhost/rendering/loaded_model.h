@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <streambuf>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,6 +34,28 @@ constexpr std::uint64_t max_model_file_bytes = std::uint64_t(256) << 20;
 // The whole of a regular file of at most max_model_file_bytes, refused by its
 // size before any of it is read; `what` names it in the sentence.
 std::string read_bounded(const std::string& path, const std::string& what);
+// The sentence refusing a file over the bound.
+std::string too_large(const std::string& path, const std::string& what);
+
+// A regular file of at most max_model_file_bytes, read as a stream a piece at
+// a time, so a model is never held whole in memory; reading past the bound
+// (a file that grows) throws model_error.
+class BoundedFile : public std::streambuf {
+public:
+    BoundedFile(const std::string& path, const std::string& what);
+    ~BoundedFile() override;
+    BoundedFile(const BoundedFile&) = delete;
+    BoundedFile& operator=(const BoundedFile&) = delete;
+
+protected:
+    int_type underflow() override;
+
+private:
+    std::FILE* file_;
+    std::string too_large_;
+    std::uint64_t read_ = 0;
+    char buffer_[1 << 16];
+};
 std::string folder_of(const std::string& path);
 
 // Wavefront OBJ with its .mtl colours and map_Kd textures, or glTF 2.0

@@ -74,6 +74,12 @@ bool is_obj_statement(std::string_view word) {
 }
 
 template <typename Fn>
+void each_line(std::istream& in, Fn fn) {
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) fn(std::string_view(line), number);
+}
+
+template <typename Fn>
 void each_line(const std::string& text, Fn fn) {
     std::size_t start = 0;
     for (int number = 1; start < text.size(); ++number) {
@@ -100,7 +106,7 @@ class TextCheck {
 public:
     TextCheck(const std::string& path, const std::string& what) : path_(path), what_(what) {}
 
-    void obj(const std::string& text) {
+    void obj(std::istream& text) {
         FaceState state{0, "", 0, ""};
         bool changed = true;
         each_line(text, [&](std::string_view line, int number) {
@@ -377,6 +383,7 @@ struct Reading {
     unsigned smoothing = 0;
     std::size_t part = 0;
     std::string problem;
+    std::vector<PartBuilder::Corner> corners;  // the face being read
 
     // OBJ indices count from 1, or back from the latest when negative.
     static std::int64_t resolve(int index, std::size_t count) {
@@ -396,7 +403,7 @@ struct Reading {
         }
         ++face;
         if (count < 3 || !problem.empty()) return;
-        std::vector<PartBuilder::Corner> corners(static_cast<std::size_t>(count));
+        corners.resize(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
             PartBuilder::Corner& c = corners[static_cast<std::size_t>(i)];
             c = {resolve(indices[i].vertex_index, positions.size()), resolve(indices[i].texcoord_index, uvs.size()),
@@ -414,15 +421,20 @@ struct Reading {
 
 LoadedModel load_obj_model(const std::string& path) {
     LoadedModel model;
-    std::string text = read_bounded(path, "model");
+    // The file is read twice, a piece at a time, never held whole: once for
+    // the statements that name things, once by tinyobjloader for the numbers.
     TextCheck check(path, "model");
-    check.obj(text);
+    {
+        BoundedFile file(path, "model");
+        std::istream stream(&file);
+        check.obj(stream);
+    }
     model.warnings = check.warnings();
 
     Materials materials(folder_of(path), model);
     for (const std::string& library : check.libraries) materials.read_library(library);
 
-    Reading reading{path, check, materials, {}, {}, {}, {}, {}, 0, 0, nullptr, 0, 0, {}};
+    Reading reading{path, check, materials, {}, {}, {}, {}, {}, 0, 0, nullptr, 0, 0, {}, {}};
     tinyobj::callback_t callback;
     callback.vertex_cb = [](void* r, tinyobj::real_t x, tinyobj::real_t y, tinyobj::real_t z, tinyobj::real_t) {
         static_cast<Reading*>(r)->positions.push_back({x, y, z});
@@ -439,12 +451,11 @@ LoadedModel load_obj_model(const std::string& path) {
     };
     std::string warning, error;
     {
-        TextBuffer buffer(text);
-        std::istream stream(&buffer);
+        BoundedFile file(path, "model");
+        std::istream stream(&file);
         if (!tinyobj::LoadObjWithCallback(stream, callback, &reading, nullptr, &warning, &error))
             throw model_error("The model " + path + " is not a readable OBJ file.");
     }
-    std::string().swap(text);
     if (!reading.problem.empty()) throw model_error(reading.problem);
     if (reading.face != check.faces)
         throw model_error("The model " + path + " has face lines this host cannot read.");

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "simhost/rendering/camera_pose.h"
@@ -128,6 +129,8 @@ public:
         std::vector<CameraEntry> camera_objects;
     };
     Contents contents() const { return {parts_, camera_objects_}; }
+    // The contents moved out, leaving the scene without parts or camera objects.
+    Contents release_contents() { return {std::move(parts_), std::move(camera_objects_)}; }
     void restore_contents(Contents contents);
 
 private:
