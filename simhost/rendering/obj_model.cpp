@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -295,6 +296,7 @@ public:
                   const std::vector<Vec3d>& positions, const std::vector<Mesh::TexturePosition>& uvs,
                   const std::vector<Vec3>& normals) {
         const bool textured = material && material->texture >= 0;
+        normals_ = &normals;
         int index[3];
         for (int k = 1; k + 1 < count; ++k) {
             const Corner* tri[3] = {&corners[0], &corners[k], &corners[k + 1]};
@@ -311,14 +313,24 @@ public:
                 const Key key{corner.position, uv, corner.normal, group};
                 auto [found, made] = corners_.try_emplace(key, static_cast<int>(mesh_.vertices.size()));
                 if (made) {
-                    mesh_.vertices.push_back(positions[static_cast<std::size_t>(corner.position)]);
+                    const Vec3d& p = positions[static_cast<std::size_t>(corner.position)];
+                    mesh_.vertices.push_back(p);
                     const Mesh::TexturePosition none{};
                     uv_.push_back(uv >= 0 ? uvs[static_cast<std::size_t>(uv)] : none);
-                    given_.push_back(corner.normal >= 0);
-                    normal_sums_.push_back(corner.normal >= 0 ? to_d(normals[static_cast<std::size_t>(corner.normal)]) : Vec3d{});
+                    if (corner.normal >= 0) {
+                        normal_of_.push_back(-1 - static_cast<std::int64_t>(corner.normal));
+                    } else {
+                        // Corners at one place in one group share a normal, whatever their
+                        // texture position or how often the file repeats the place.
+                        const Key place{bits(p.x), bits(p.y), bits(p.z), group};
+                        const auto [slot, added] = slots_.try_emplace(place, static_cast<int>(slot_sums_.size()));
+                        if (added) slot_sums_.emplace_back();
+                        normal_of_.push_back(slot->second);
+                    }
                 }
                 const int v = found->second;
-                if (!given_[static_cast<std::size_t>(v)]) normal_sums_[static_cast<std::size_t>(v)] = normal_sums_[static_cast<std::size_t>(v)] + face_normal;
+                const std::int64_t slot = normal_of_[static_cast<std::size_t>(v)];
+                if (slot >= 0) slot_sums_[static_cast<std::size_t>(slot)] = slot_sums_[static_cast<std::size_t>(slot)] + face_normal;
                 index[c] = v;
             }
             smooth_ = smooth_ || smoothing > 0 || tri[0]->normal >= 0 || tri[1]->normal >= 0 || tri[2]->normal >= 0;
@@ -333,8 +345,11 @@ public:
 
     Mesh finish(const std::vector<std::shared_ptr<const Texture>>& textures) {
         corners_ = {};
+        slots_ = {};
         if (smooth_)
-            for (const Vec3d& sum : normal_sums_) mesh_.normals.push_back(to_f(normalized(sum)));
+            for (const std::int64_t slot : normal_of_)
+                mesh_.normals.push_back(slot >= 0 ? to_f(normalized(slot_sums_[static_cast<std::size_t>(slot)]))
+                                                  : (*normals_)[static_cast<std::size_t>(-1 - slot)]);
         if (textured_) {
             mesh_.uvs = std::move(uv_);
             mesh_.textures = textures;
@@ -362,8 +377,17 @@ private:
     Mesh mesh_;
     std::unordered_map<Key, int, KeyHash> corners_;
     std::vector<Mesh::TexturePosition> uv_;
-    std::vector<bool> given_;
-    std::vector<Vec3d> normal_sums_;
+    static std::int64_t bits(double v) {
+        if (v == 0) v = 0;  // -0 is the same place as 0
+        std::int64_t b;
+        std::memcpy(&b, &v, sizeof b);
+        return b;
+    }
+
+    std::unordered_map<Key, int, KeyHash> slots_;  // a place in a smoothing group: its normal's slot
+    std::vector<Vec3d> slot_sums_;                 // area-weighted face normals met there
+    std::vector<std::int64_t> normal_of_;          // per vertex: a slot, or -1 - the file's normal
+    const std::vector<Vec3>* normals_ = nullptr;
     std::uint64_t faces_made_ = 0;
     bool smooth_ = false, textured_ = false;
 };

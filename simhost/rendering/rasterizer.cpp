@@ -20,6 +20,7 @@ constexpr long long subpixel = 256;  // corner positions are kept in 1/256 sampl
 // in 32 bits and corner products comfortably in 64 (2^29 squared, times two).
 constexpr double guard_band = 1 << 20;
 constexpr int band_rows = 16;  // pixel rows a worker takes at a time
+constexpr long long min_samples_per_worker = 150000;
 // Neighbouring pixels of two triangles whose colours differ by more than this
 // in a channel are taken to have an edge between them.
 constexpr int edge_contrast = 2;
@@ -128,10 +129,12 @@ void cover(const Triangle& t, long long spacing, long long offset, int x0, int y
         const std::pair<int, int>* spans = whole;
         const std::pair<int, int>* spans_end = whole + 1;
         if (runs) {
+            // Only the runs within the triangle's bounds; a row without any is passed over at once.
             const std::vector<std::pair<int, int>>& listed = (*runs)[static_cast<std::size_t>(row - y0)];
-            if (listed.empty()) continue;
-            spans = listed.data();
-            spans_end = spans + listed.size();
+            spans = std::upper_bound(listed.data(), listed.data() + listed.size(), min_x,
+                                     [](long long x, const std::pair<int, int>& r) { return x < r.second; });
+            spans_end = listed.data() + listed.size();
+            if (spans == spans_end || spans->first > max_x) continue;
         }
         long long w0[3];
         edge_values(t, min_x * spacing + offset, row * spacing + offset, w0);
@@ -533,7 +536,11 @@ void Rasterizer::render(const std::vector<PlacedMesh>& meshes, const CameraPose&
     }
 
     const Frame frame{&screen_, &shading_, &bins_, width, height, n, style_.background, style_.ambient, to_light, &target};
-    const int workers = style_.threads > 0 ? style_.threads : available_cores();
+    // Starting a thread costs about as much as rendering a few hundred thousand
+    // samples; a small frame is rendered by fewer workers (the bytes are the same).
+    const long long samples = static_cast<long long>(width) * height * n * n;
+    const int workers = static_cast<int>(std::clamp<long long>(samples / min_samples_per_worker, 1,
+                                                               style_.threads > 0 ? style_.threads : available_cores()));
     while (scratch_.size() < static_cast<std::size_t>(workers)) scratch_.push_back(std::make_unique<BandScratch>());
     run_pieces(bands, workers, [&](int band, int worker) { render_band(frame, band, *scratch_[static_cast<std::size_t>(worker)]); });
 }

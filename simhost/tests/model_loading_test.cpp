@@ -116,6 +116,20 @@ TEST(ModelLoading, SmoothingGroupsAndVertexNormalsGiveSmoothShading) {
             EXPECT_EQ(mesh.vertices.size(), 4u);
         }
     }
+    // A place the file repeats (v 5 = v 1, as exporters write seams) is still one place in its group.
+    write_file(folder.file("seam.obj"), corners + "v 0 0 0
+s 1
+f 1 3 2
+f 5 2 4
+");
+    const Mesh& seam = load_model(folder.file("seam.obj")).scene.parts().at(0).mesh;
+    std::vector<Vec3> at_origin;
+    for (std::size_t v = 0; v < seam.vertices.size(); ++v)
+        if (length(seam.vertices[v] - seam.vertices[0]) == 0) at_origin.push_back(seam.normals[v]);
+    ASSERT_EQ(at_origin.size(), 2u);
+    EXPECT_EQ(at_origin[0].x, at_origin[1].x);
+    EXPECT_EQ(at_origin[0].y, at_origin[1].y);
+    EXPECT_EQ(at_origin[0].z, at_origin[1].z);
 }
 
 // A box as an OBJ file, its corners moved by `place`, and the same box as glTF
