@@ -118,7 +118,8 @@ TEST(ModelLoading, SmoothingGroupsAndVertexNormalsGiveSmoothShading) {
     }
     // A place the file repeats (v 5 = v 1, as exporters write seams) is still one place in its group.
     write_file(folder.file("seam.obj"), corners + "v 0 0 0\ns 1\nf 1 3 2\nf 5 2 4\n");
-    const Mesh& seam = load_model(folder.file("seam.obj")).scene.parts().at(0).mesh;
+    const LoadedModel seamed = load_model(folder.file("seam.obj"));
+    const Mesh& seam = seamed.scene.parts().at(0).mesh;
     std::vector<Vec3> at_origin;
     for (std::size_t v = 0; v < seam.vertices.size(); ++v)
         if (length(seam.vertices[v] - seam.vertices[0]) == 0) at_origin.push_back(seam.normals[v]);
