@@ -62,6 +62,21 @@ Image from_its_camera(const LoadedModel& model) {
     return Rasterizer(RenderStyle{.samples_per_side = 3}).render(model.scene, *model.scene.camera(0), 160, 120);
 }
 
+std::string base64(const std::string& bytes) {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const unsigned n = (static_cast<unsigned char>(bytes[i]) << 16) |
+                           (i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0) |
+                           (i + 2 < bytes.size() ? static_cast<unsigned char>(bytes[i + 2]) : 0);
+        out += digits[n >> 18];
+        out += digits[(n >> 12) & 63];
+        out += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? digits[n & 63] : '=';
+    }
+    return out;
+}
+
 // A square [-2, 2]^2 at z = 0 facing +Z, its top-left corner at the texture's top-left.
 const char* square_obj =
     "mtllib my scarlet paint.mtl\n"
@@ -90,6 +105,32 @@ TEST(ModelLoading, ObjTextureNamedWithSpacesShowsItsTexelsTheRightWayUp) {
             EXPECT_NEAR(seen[static_cast<std::size_t>(b)].b, blocks[b].b, tolerance) << picture << " block " << b;
         }
     }
+}
+
+TEST(ModelLoading, GltfBaseColourTextureShowsItsTexelsTheRightWayUp) {
+    TempFolder folder;
+    write_png(folder.file("blocks.png"), block_texture());
+    // The square [-2, 2]^2 facing +Z; glTF's texture positions start at the picture's top-left.
+    std::string bin;
+    const float positions[12] = {-2, 2, 0, 2, 2, 0, 2, -2, 0, -2, -2, 0};
+    const float uvs[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+    const std::uint16_t indices[6] = {0, 3, 2, 0, 2, 1};
+    bin.append(reinterpret_cast<const char*>(positions), sizeof positions);
+    bin.append(reinterpret_cast<const char*>(uvs), sizeof uvs);
+    bin.append(reinterpret_cast<const char*>(indices), sizeof indices);
+    write_file(folder.file("square.gltf"), R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],
+ "meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"indices":2,"material":0}]}],
+ "materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}}],
+ "textures":[{"source":0}],"images":[{"uri":"blocks.png"}],
+ "buffers":[{"uri":"data:application/octet-stream;base64,)" + base64(bin) + R"(","byteLength":92}],
+ "bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":32},
+                {"buffer":0,"byteOffset":80,"byteLength":12}],
+ "accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[-2,-2,0],"max":[2,2,0]},
+              {"bufferView":1,"componentType":5126,"count":4,"type":"VEC2"},
+              {"bufferView":2,"componentType":5123,"count":6,"type":"SCALAR"}]})");
+    const LoadedModel model = load_model(folder.file("square.gltf"));
+    const std::vector<Rgb> seen = block_centres(head_on(model), RenderStyle{}.background);
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(seen[static_cast<std::size_t>(b)], blocks[b]) << "block " << b;
 }
 
 TEST(ModelLoading, SmoothingGroupsAndVertexNormalsGiveSmoothShading) {
@@ -143,21 +184,6 @@ std::string box_obj(double scale, Vec3d offset) {
     }
     for (const char* f : {"1 3 4 2", "5 6 8 7", "1 2 6 5", "3 7 8 4", "1 5 7 3", "2 4 8 6"}) text += std::string("f ") + f + "\n";
     return text;
-}
-
-std::string base64(const std::string& bytes) {
-    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const unsigned n = (static_cast<unsigned char>(bytes[i]) << 16) |
-                           (i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0) |
-                           (i + 2 < bytes.size() ? static_cast<unsigned char>(bytes[i + 2]) : 0);
-        out += digits[n >> 18];
-        out += digits[(n >> 12) & 63];
-        out += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? digits[n & 63] : '=';
-    }
-    return out;
 }
 
 // The unit box [-1, 1] x [-0.5, 0.5] x [-0.75, 0.75]: positions, then 12 triangles of 16-bit indices.
