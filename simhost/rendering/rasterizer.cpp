@@ -98,16 +98,11 @@ void edge_values(const Triangle& t, long long px, long long py, long long w[3]) 
         w[i] = edge(t.x[edge_from[i]], t.y[edge_from[i]], t.x[edge_to[i]], t.y[edge_to[i]], px, py);
 }
 
-// Runs [from, to) of lattice points along a row; a list per row.
-using Runs = std::vector<std::vector<std::pair<int, int>>>;
-
 // Calls visit(i, j, w) for every point of the lattice (i * spacing + offset,
 // j * spacing + offset), i in [x0, x1), j in [y0, y1), that the triangle
-// covers, with its inverse view depth there. With `runs`, only the points in
-// runs[j - y0] are looked at.
+// covers, with its inverse view depth there.
 template <typename Visit>
-void cover(const Triangle& t, long long spacing, long long offset, int x0, int y0, int x1, int y1, const Runs* runs,
-           Visit visit) {
+void cover(const Triangle& t, long long spacing, long long offset, int x0, int y0, int x1, int y1, Visit visit) {
     auto first_point = [&](long long lo) { return floor_div(lo - offset + spacing - 1, spacing); };
     auto last_point = [&](long long hi) { return floor_div(hi - offset, spacing); };
     const long long min_x = std::max<long long>(x0, first_point(std::min({t.x[0], t.x[1], t.x[2]})));
@@ -124,18 +119,7 @@ void cover(const Triangle& t, long long spacing, long long offset, int x0, int y
     const double depth_step = (static_cast<double>(step[0]) * t.inverse_depth[0] + static_cast<double>(step[1]) * t.inverse_depth[1] +
                                static_cast<double>(step[2]) * t.inverse_depth[2]) *
                               t.inverse_area;
-    const std::pair<int, int> whole[1] = {{x0, x1}};
     for (long long row = min_y; row <= max_y; ++row) {
-        const std::pair<int, int>* spans = whole;
-        const std::pair<int, int>* spans_end = whole + 1;
-        if (runs) {
-            // Only the runs within the triangle's bounds; a row without any is passed over at once.
-            const std::vector<std::pair<int, int>>& listed = (*runs)[static_cast<std::size_t>(row - y0)];
-            spans = std::upper_bound(listed.data(), listed.data() + listed.size(), min_x,
-                                     [](long long x, const std::pair<int, int>& r) { return x < r.second; });
-            spans_end = listed.data() + listed.size();
-            if (spans == spans_end || spans->first > max_x) continue;
-        }
         long long w0[3];
         edge_values(t, min_x * spacing + offset, row * spacing + offset, w0);
         long long first = min_x, last = max_x;
@@ -151,23 +135,16 @@ void cover(const Triangle& t, long long spacing, long long offset, int x0, int y
             }
         }
         if (first > last) continue;
-        // The runs are in order: start at the first that ends after `first`.
-        auto run = std::upper_bound(spans, spans_end, first,
-                                    [](long long x, const std::pair<int, int>& r) { return x < r.second; });
-        for (; run != spans_end && run->first <= last; ++run) {
-            const long long a = std::max<long long>(first, run->first), b = std::min<long long>(last, run->second - 1);
-            long long w[3];
-            for (int i = 0; i < 3; ++i) w[i] = w0[i] + step[i] * (a - min_x);
-            // Depth goes in steps from the run's first point, as the edge values do.
-            double depth = (static_cast<double>(w[0]) * t.inverse_depth[0] + static_cast<double>(w[1]) * t.inverse_depth[1] +
-                            static_cast<double>(w[2]) * t.inverse_depth[2]) *
-                           t.inverse_area;
-            for (long long s = a; s <= b; ++s, depth += depth_step) {
-                if ((owned[0] ? w[0] >= 0 : w[0] > 0) && (owned[1] ? w[1] >= 0 : w[1] > 0) &&
-                    (owned[2] ? w[2] >= 0 : w[2] > 0))
-                    visit(static_cast<int>(s), static_cast<int>(row), static_cast<float>(depth));
-                for (int i = 0; i < 3; ++i) w[i] += step[i];
-            }
+        long long w[3];
+        for (int i = 0; i < 3; ++i) w[i] = w0[i] + step[i] * (first - min_x);
+        // Depth goes in steps from the row's first point, as the edge values do.
+        double depth = (static_cast<double>(w[0]) * t.inverse_depth[0] + static_cast<double>(w[1]) * t.inverse_depth[1] +
+                        static_cast<double>(w[2]) * t.inverse_depth[2]) *
+                       t.inverse_area;
+        for (long long s = first; s <= last; ++s, depth += depth_step) {
+            if ((owned[0] ? w[0] >= 0 : w[0] > 0) && (owned[1] ? w[1] >= 0 : w[1] > 0) && (owned[2] ? w[2] >= 0 : w[2] > 0))
+                visit(static_cast<int>(s), static_cast<int>(row), static_cast<float>(depth));
+            for (int i = 0; i < 3; ++i) w[i] += step[i];
         }
     }
 }
@@ -180,10 +157,6 @@ struct Rasterizer::BandScratch {
     std::vector<float> depth;
     std::vector<Rgb> colour;
     std::vector<std::uint8_t> edge_pixel;
-    Runs runs;
-    std::vector<std::int32_t> slot, sample;
-    std::vector<float> sample_depth;
-    std::vector<std::pair<int, int>> edges, column;
 };
 
 namespace {
@@ -270,7 +243,7 @@ void render_band(const Frame& f, int band, BandScratch& scratch) {
     colour.assign(shown.size(), f.background);
     for (const std::uint32_t index : bin) {
         const Triangle& t = tris[index];
-        cover(t, n * subpixel, n * subpixel / 2, 0, by0, w, by1, nullptr, [&](int x, int y, float d) {
+        cover(t, n * subpixel, n * subpixel / 2, 0, by0, w, by1, [&](int x, int y, float d) {
             const std::size_t at = local(x, y);
             if (d <= depth[at]) return;
             depth[at] = d;
@@ -320,16 +293,12 @@ void render_band(const Frame& f, int band, BandScratch& scratch) {
     std::memcpy(&target.rgb[static_cast<std::size_t>(y0) * static_cast<std::size_t>(w) * 3], &colour[local(0, y0)],
                 static_cast<std::size_t>((y1 - y0) * w) * 3);
 
-    // Each sample row looks only at the runs of edge pixels it passes through;
-    // each edge pixel gets a slot of N x N samples.
+    // Each edge pixel: its N x N samples against the triangles shown around it
+    // (its own and its eight neighbours', in drawing order), nearest first and
+    // the earlier drawn on a tie, as a full pass would decide them; then each
+    // triangle found is shaded once, at the pixel's centre, so a surface split
+    // into triangles shows no seam, and weighted by the samples it covers.
     const int per_pixel = f.n * f.n;
-    Runs& runs = scratch.runs;
-    runs.resize(static_cast<std::size_t>((y1 - y0) * f.n));
-    for (std::vector<std::pair<int, int>>& row : runs) row.clear();
-    std::vector<std::int32_t>& slot = scratch.slot;
-    slot.assign(static_cast<std::size_t>(w * (y1 - y0)), -1);
-    std::vector<std::pair<int, int>>& edges = scratch.edges;
-    edges.clear();
     for (int y = y0; y < y1; ++y)
         for (int x = 0; x < w; ++x) {
             if (!edge_pixel[local(x, y)]) {
@@ -339,65 +308,51 @@ void render_band(const Frame& f, int band, BandScratch& scratch) {
                 if (x + 8 <= w && eight == 0) x += 7;
                 continue;
             }
-            slot[static_cast<std::size_t>((y - y0) * w + x)] = static_cast<std::int32_t>(edges.size());
-            edges.emplace_back(x, y);
-            for (int j = 0; j < f.n; ++j) {
-                std::vector<std::pair<int, int>>& row = runs[static_cast<std::size_t>((y - y0) * f.n + j)];
-                const int from = x * f.n;
-                if (!row.empty() && row.back().second == from) row.back().second = from + f.n;
-                else row.emplace_back(from, from + f.n);
-            }
-        }
-
-    // The samples of those pixels only.
-    std::vector<std::int32_t>& sample = scratch.sample;
-    std::vector<float>& sample_depth = scratch.sample_depth;
-    sample.assign(edges.size() * static_cast<std::size_t>(per_pixel), -1);
-    sample_depth.assign(sample.size(), 0.0f);
-    std::vector<std::pair<int, int>>& column = scratch.column;  // pixel and place within it of each sample column
-    column.resize(static_cast<std::size_t>(w * f.n));
-    for (int sx = 0; sx < w * f.n; ++sx) column[static_cast<std::size_t>(sx)] = {sx / f.n, sx % f.n};
-    for (const std::uint32_t index : bin) {
-        int row_of = -1;
-        const std::int32_t* slots = nullptr;
-        int within_row = 0;
-        cover(tris[index], subpixel, subpixel / 2, 0, y0 * f.n, w * f.n, y1 * f.n, &runs, [&](int sx, int sy, float d) {
-            if (sy != row_of) {
-                row_of = sy;
-                slots = &slot[static_cast<std::size_t>((sy / f.n - y0) * w)];
-                within_row = (sy % f.n) * f.n;
-            }
-            const auto [px, within] = column[static_cast<std::size_t>(sx)];
-            const std::size_t at = static_cast<std::size_t>(slots[px]) * static_cast<std::size_t>(per_pixel) +
-                                   static_cast<std::size_t>(within_row + within);
-            if (d <= sample_depth[at]) return;
-            sample_depth[at] = d;
-            sample[at] = static_cast<std::int32_t>(index);
-        });
-    }
-    // Each triangle seen in a pixel is shaded once, at the pixel's centre, so a
-    // surface split into triangles shows no seam.
-    for (std::size_t e = 0; e < edges.size(); ++e) {
-        const auto [x, y] = edges[e];
-        const std::int32_t* here = &sample[e * static_cast<std::size_t>(per_pixel)];
-        int sums[3] = {0, 0, 0};
-        for (int k = 0; k < per_pixel; ++k) {
-            bool seen = false;
-            for (int j = 0; j < k && !seen; ++j) seen = here[j] == here[k];
-            if (seen) continue;
+            std::int32_t candidates[9];
             int count = 0;
-            for (int j = k; j < per_pixel; ++j) count += here[j] == here[k];
-            const Rgb c = here[k] < 0 ? f.background
-                                      : colour_at(f, tris[static_cast<std::size_t>(here[k])], x * n * subpixel + n * subpixel / 2,
-                                                  y * n * subpixel + n * subpixel / 2);
-            sums[0] += c.r * count;
-            sums[1] += c.g * count;
-            sums[2] += c.b * count;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int qx = x + dx, qy = y + dy;
+                    if (qx < 0 || qx >= w || qy < by0 || qy >= by1) continue;
+                    const std::int32_t shown_there = shown[local(qx, qy)];
+                    if (shown_there < 0 || std::find(candidates, candidates + count, shown_there) != candidates + count) continue;
+                    // Kept in drawing order.
+                    int at = count++;
+                    for (; at > 0 && candidates[at - 1] > shown_there; --at) candidates[at] = candidates[at - 1];
+                    candidates[at] = shown_there;
+                }
+            std::int32_t sample[max_samples_per_side * max_samples_per_side];
+            float sample_depth[max_samples_per_side * max_samples_per_side];
+            std::fill(sample, sample + per_pixel, -1);
+            std::fill(sample_depth, sample_depth + per_pixel, 0.0f);
+            for (int c = 0; c < count; ++c) {
+                const Triangle& t = tris[static_cast<std::size_t>(candidates[c])];
+                cover(t, subpixel, subpixel / 2, x * f.n, y * f.n, (x + 1) * f.n, (y + 1) * f.n,
+                      [&](int sx, int sy, float d) {
+                          const std::size_t at = static_cast<std::size_t>((sy - y * f.n) * f.n + sx - x * f.n);
+                          if (d <= sample_depth[at]) return;
+                          sample_depth[at] = d;
+                          sample[at] = candidates[c];
+                      });
+            }
+            int sums[3] = {0, 0, 0};
+            for (int k = 0; k < per_pixel; ++k) {
+                bool seen = false;
+                for (int j = 0; j < k && !seen; ++j) seen = sample[j] == sample[k];
+                if (seen) continue;
+                int covered = 0;
+                for (int j = k; j < per_pixel; ++j) covered += sample[j] == sample[k];
+                const Rgb c = sample[k] < 0 ? f.background
+                                            : colour_at(f, tris[static_cast<std::size_t>(sample[k])], x * n * subpixel + n * subpixel / 2,
+                                                        y * n * subpixel + n * subpixel / 2);
+                sums[0] += c.r * covered;
+                sums[1] += c.g * covered;
+                sums[2] += c.b * covered;
+            }
+            write(x, y, {static_cast<std::uint8_t>((sums[0] + per_pixel / 2) / per_pixel),
+                         static_cast<std::uint8_t>((sums[1] + per_pixel / 2) / per_pixel),
+                         static_cast<std::uint8_t>((sums[2] + per_pixel / 2) / per_pixel)});
         }
-        write(x, y, {static_cast<std::uint8_t>((sums[0] + per_pixel / 2) / per_pixel),
-                     static_cast<std::uint8_t>((sums[1] + per_pixel / 2) / per_pixel),
-                     static_cast<std::uint8_t>((sums[2] + per_pixel / 2) / per_pixel)});
-    }
 }
 
 }  // namespace

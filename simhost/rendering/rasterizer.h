@@ -25,12 +25,13 @@
 //
 // Anti-aliasing: with samples_per_side N > 1 a pixel whose colour differs
 // from a neighbour's and that shows another triangle (an edge crosses it) is
-// the mean of an N x N grid of samples, each triangle shaded once for the
-// samples it covers; other pixels are shaded once at their centre, which for
-// them is what N x N samples would give. The picture is cut into tiles that
-// the workers take in turn; every pixel is computed from the tile's own
-// triangles the same way whichever worker takes it, so frames are bit-for-bit
-// the same on every build and with any number of threads.
+// the mean of an N x N grid of samples, tested against the triangles shown in
+// it and around it, each triangle found shaded once at the pixel's centre;
+// other pixels are shaded once at their centre, which for them is what N x N
+// samples would give. The picture is cut into bands of rows that the workers
+// take in turn; every row is computed the same way whichever band and worker
+// holds it, so frames are bit-for-bit the same on every build and with any
+// number of threads.
 #pragma once
 
 #include <cstdint>
