@@ -144,6 +144,7 @@ int run(const HostCommandLine& c) {
         inputs.emplace_back("the model", *c.model);
         for (const std::string& library : model.material_files) inputs.emplace_back("the material library", library);
         for (const std::string& texture : model.texture_files) inputs.emplace_back("the texture", texture);
+        for (const std::string& resource : model.resource_files) inputs.emplace_back("the model's buffer or picture", resource);
         options.scene = std::move(model.scene);
 #else
         throw usage_error("This build reads no models; it renders the demo scene only.");

@@ -31,9 +31,10 @@ bool decode_picture(tinygltf::Image* image, const int index, std::string* error,
     }
 }
 
-bool read_whole_file(std::vector<unsigned char>* out, std::string* error, const std::string& path, void*) {
+bool read_whole_file(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* model) {
     try {
         const std::string bytes = read_bounded(path, "glTF resource");
+        static_cast<LoadedModel*>(model)->resource_files.push_back(path);
         out->assign(bytes.begin(), bytes.end());
         return true;
     } catch (const model_error& e) {
@@ -258,7 +259,7 @@ LoadedModel load_gltf_model(const std::string& path) {
     const std::string bytes = read_bounded(path, "model");
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(decode_picture, nullptr);
-    loader.SetFsCallbacks({tinygltf::FileExists, path_as_written, read_whole_file, tinygltf::WriteWholeFile, nullptr});
+    loader.SetFsCallbacks({tinygltf::FileExists, path_as_written, read_whole_file, tinygltf::WriteWholeFile, &model});
     tinygltf::Model gltf;
     std::string error, warning;
     const bool binary = bytes.size() >= 4 && bytes.compare(0, 4, "glTF") == 0;

@@ -24,6 +24,7 @@ struct LoadedModel {
     std::size_t triangles = 0;
     std::vector<std::string> material_files;  // the material libraries read
     std::vector<std::string> texture_files;   // the pictures read as textures
+    std::vector<std::string> resource_files;  // a glTF file's buffers and pictures
 };
 
 // What one model, material or texture file may hold: far beyond any model this
