@@ -8,7 +8,7 @@
 set -euo pipefail
 want=${1:-all}
 
-main_pkgs=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libjpeg62-turbo-dev libtinyobjloader-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev nlohmann-json3-dev libcli11-dev zlib1g-dev help2man)
+main_pkgs=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libjpeg62-turbo-dev libtinyobjloader-dev libtinygltf-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev nlohmann-json3-dev libcli11-dev zlib1g-dev help2man)
 all_pkgs=(ffmpeg g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb xauth xdotool clang lld llvm libclang-rt-14-dev valgrind chromium chromium-driver python3-selenium dpkg-dev man-db groff-base quicktime-utils)
 
 pkgs=("${main_pkgs[@]}")

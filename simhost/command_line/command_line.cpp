@@ -1,5 +1,7 @@
 #include "simhost/command_line/command_line.h"
 
+#include "simhost/rendering/colour_names.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -81,11 +83,18 @@ void declare_flags(CLI::App& app) {
               "no extension); an existing file is replaced only once\n"
               "the new movie is complete",
               output_group);
-    add_value(app, "--model", "FILE.obj", "render a Wavefront OBJ model, coloured by its .mtl file", output_group);
+    add_value(app, "--model", "FILE",
+              "render a model: Wavefront OBJ (.obj, with its .mtl colours\n"
+              "and textures) or glTF 2.0 (.gltf, .glb)",
+              output_group);
     add_value(app, "--size", "WxH", "size of each view in pixels, 16-4096 a side (320x240)", output_group);
     add_value(app, "--antialias", "N",
               "smooth edges with N x N samples per pixel, 1-4 (3);\n"
               "1 renders one sample per pixel, hard-edged",
+              output_group);
+    add_value(app, "--background", "COLOUR",
+              "behind the model: a name (white, black, grey, ...) or\n"
+              "#rrggbb (slate, the dark blue-grey)",
               output_group);
     add_value(app, "--codec", "jpeg|raw",
               "frame compression: Photo-JPEG or uncompressed RGB (jpeg\n"
@@ -140,6 +149,12 @@ HostCommandLine parse_command_line(const std::vector<std::string>& arguments) {
     c.model = value("--model");
     if (auto v = value("--size")) c.size = frame_size(*v);
     if (auto v = value("--antialias")) c.antialias = commandkit::whole_number("--antialias", *v, 1, max_samples_per_side);
+    if (auto v = value("--background")) {
+        const std::optional<Rgb> colour = colour_named(*v);
+        if (!colour)
+            throw usage_error("--background must be a colour name (" + colour_names() + ") or #rrggbb, not \"" + *v + "\".");
+        c.background = *colour;
+    }
     if (auto v = value("--codec")) {
         const std::optional<FrameCodec> codec = frame_codec_named(*v);
         if (!codec) throw usage_error("--codec must be jpeg or raw, not \"" + *v + "\".");

@@ -22,6 +22,7 @@ struct HostCommandLine {
     std::optional<std::string> model;
     ImageSize size{320, 240};
     int antialias = default_samples_per_side;
+    Rgb background = RenderStyle{}.background;
     // Photo-JPEG where this build can encode it, else uncompressed RGB.
     FrameCodec codec = frame_codec_available(FrameCodec::jpeg) ? FrameCodec::jpeg : FrameCodec::raw;
     bool trace = false;

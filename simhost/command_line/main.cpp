@@ -19,7 +19,7 @@
 #include "simhost/host_objects/session.h"
 #include "simhost/rendering/demo_scene.h"
 #if SIMHOST_WITH_OBJ
-#include "simhost/rendering/obj_model.h"
+#include "simhost/rendering/loaded_model.h"
 #endif
 
 namespace {
@@ -161,7 +161,7 @@ int run(const HostCommandLine& c) {
     SessionOptions options;
     if (c.model) {
 #if SIMHOST_WITH_OBJ
-        LoadedModel model = load_obj_model(*c.model);
+        LoadedModel model = load_model(*c.model);
         for (std::size_t at = 0; at < model.warnings.size();) {
             const std::size_t end = std::min(model.warnings.find('\n', at), model.warnings.size());
             std::string line = model.warnings.substr(at, end - at);
@@ -171,9 +171,11 @@ int run(const HostCommandLine& c) {
         }
         files.input("the model", *c.model);
         for (const std::string& library : model.material_files) files.input("the material library", library);
+        for (const std::string& texture : model.texture_files) files.input("the texture", texture);
+        for (const std::string& resource : model.resource_files) files.input("the model's buffer or picture", resource);
         options.scene = std::move(model.scene);
 #else
-        throw usage_error("This build cannot read OBJ models.");
+        throw usage_error("This build reads no models; it renders the demo scene only.");
 #endif
     }
     const std::string plugin = find_plugin(c);
@@ -205,6 +207,7 @@ int run(const HostCommandLine& c) {
     ProgressLine progress_line;
     options.image_size = c.size;
     options.antialias = c.antialias;
+    options.background = c.background;
     options.codec = c.codec;
     options.dialog = c.answers;
     options.save_path = staged;

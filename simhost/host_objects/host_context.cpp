@@ -3,7 +3,7 @@
 namespace simhost {
 
 HostContext::HostContext(SessionOptions& opts)
-    : options(opts), scene(opts.scene), rasterizer(RenderStyle{.samples_per_side = opts.antialias}) {
+    : options(opts), scene(opts.scene), rasterizer(RenderStyle{.background = opts.background, .samples_per_side = opts.antialias}) {
     renderer.size = opts.image_size;
     *renderer.current = Image(opts.image_size.width, opts.image_size.height, rasterizer.style().background);
 }

@@ -14,7 +14,7 @@ void RendererObject::render(host_reserved reserved) {
         throw host_error("cannot render: the current camera index " +
                          std::to_string(host_.scene.current_camera_index()) + " names no camera");
     RendererState& r = host_.renderer;
-    host_.rasterizer.render(host_.scene.world_triangles(), camera->pose, camera->float_setting, host_.scene.light,
+    host_.rasterizer.render(host_.scene.placed_meshes(), camera->pose, camera->float_setting, host_.scene.light,
                             r.size.width, r.size.height, *r.current);
     r.light = host_.scene.light;
     r.camera_index = host_.scene.current_camera_index();

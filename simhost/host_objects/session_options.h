@@ -54,6 +54,7 @@ struct SessionOptions {
     ImageSize image_size{320, 240};
     // Anti-aliasing: each pixel averages an N x N grid of samples (rendering/rasterizer.h).
     int antialias = default_samples_per_side;
+    Rgb background = RenderStyle{}.background;  // behind the scene, and the fill of new pictures
     FrameCodec codec = FrameCodec::jpeg;
     DialogAnswers dialog;
     // The path the user types into the save dialog; nullopt cancels it.

@@ -42,4 +42,20 @@ Vec3d transform_direction(Vec3d d, const Mat4d& m) {
             d.x * m.m[0][2] + d.y * m.m[1][2] + d.z * m.m[2][2]};
 }
 
+Mat4d normal_matrix(const Mat4d& w) {
+    const auto& a = w.m;
+    Mat4d r;
+    // Cofactors of the 3 x 3 part, with the determinant's sign.
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+            r.m[i][j] = a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1];
+        }
+    const double det = a[0][0] * r.m[0][0] + a[0][1] * r.m[0][1] + a[0][2] * r.m[0][2];
+    if (det < 0)
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) r.m[i][j] = -r.m[i][j];
+    return r;
+}
+
 }  // namespace simhost

@@ -47,5 +47,9 @@ Mat4d multiply(const Mat4d& a, const Mat4d& b);
 Vec3d transform_point(Vec3d p, const Mat4d& m);
 // Directions ignore the translation row.
 Vec3d transform_direction(Vec3d d, const Mat4d& m);
+// The matrix that turns surface normals as m turns surfaces: the inverse
+// transpose of m's linear part, up to a positive factor (so normals keep
+// their side on a mirrored or stretched part; they need normalizing).
+Mat4d normal_matrix(const Mat4d& m);
 
 }  // namespace simhost

@@ -4,9 +4,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "simhost/rendering/scene_model.h"
 
 namespace simhost {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
 
 struct Image {
     int width = 0;

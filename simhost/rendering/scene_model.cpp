@@ -52,6 +52,14 @@ std::vector<WorldTriangle> Scene::world_triangles() const {
     return triangles;
 }
 
+std::vector<PlacedMesh> Scene::placed_meshes() const {
+    std::vector<PlacedMesh> placed;
+    for (int i = 0; i < static_cast<int>(parts_.size()); ++i)
+        if (!parts_[static_cast<std::size_t>(i)].mesh.faces.empty())
+            placed.push_back({&parts_[static_cast<std::size_t>(i)].mesh, world_transform(i)});
+    return placed;
+}
+
 int Scene::make_part(const std::string& name) {
     const int made = add_part(name, Mesh{});
     for (int i = 0; i < made; ++i)

@@ -9,27 +9,39 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "simhost/rendering/camera_pose.h"
 #include "simhost/rendering/host_math.h"
+#include "simhost/rendering/image.h"
 
 namespace simhost {
 
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
+// A texture's picture; texture coordinates run 0..1 across it, (0, 0) at its
+// top-left corner, and repeat outside that square.
+using Texture = Image;
 
+// Triangles over shared corners. Each corner may carry a normal (smooth
+// shading: normals has one per vertex, or is empty for flat faces) and a
+// texture position (uvs: one per vertex, or empty).
 struct Mesh {
     struct Face {
         int a, b, c;  // indices into vertices
-        Rgb colour;
+        Rgb colour;   // the face's own colour; with a texture, the texture's tint
+        int texture = -1;  // index into textures, or -1
+    };
+    struct TexturePosition {
+        float u = 0, v = 0;
     };
     std::vector<Vec3d> vertices;
+    std::vector<Vec3> normals;
+    std::vector<TexturePosition> uvs;
     std::vector<Face> faces;
+    std::vector<std::shared_ptr<const Texture>> textures;
 
     void add_triangle(Vec3d a, Vec3d b, Vec3d c, Rgb colour);
     // Two triangles a-b-c and a-c-d.
@@ -52,7 +64,13 @@ struct CameraEntry {
     std::int32_t mode = 0;
 };
 
-// A world-space triangle ready for the renderer.
+// A part's mesh where the scene places it.
+struct PlacedMesh {
+    const Mesh* mesh;
+    Mat4d world;
+};
+
+// A world-space triangle (flat, untextured).
 struct WorldTriangle {
     Vec3d a, b, c;
     Rgb colour;
@@ -72,6 +90,8 @@ public:
     const std::vector<ScenePart>& parts() const { return parts_; }
     Mat4d world_transform(int part) const;
     std::vector<WorldTriangle> world_triangles() const;
+    // Every part with faces, for the renderer; valid while the scene is unchanged.
+    std::vector<PlacedMesh> placed_meshes() const;
     // A new top-level part that takes in every top-level geometry part.
     int make_part(const std::string& name);
     // Moves a part by m in its own frame: m is applied to the part's mesh
@@ -109,6 +129,8 @@ public:
         std::vector<CameraEntry> camera_objects;
     };
     Contents contents() const { return {parts_, camera_objects_}; }
+    // The contents moved out, leaving the scene without parts or camera objects.
+    Contents release_contents() { return {std::move(parts_), std::move(camera_objects_)}; }
     void restore_contents(Contents contents);
 
 private:

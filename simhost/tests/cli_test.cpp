@@ -32,7 +32,7 @@ TEST(HostCommand, BadInputGetsOneSentenceAndNothingIsWritten) {
     testing::write_file(folder.file("tile.mtl"), "newmtl red\nKd 1 0 0\n");
     testing::write_file(folder.file("nan.obj"), "v nan 0 0\n" + face);
     testing::write_file(folder.file("red.obj"), "mtllib red.mtl\n" + face);
-    testing::write_file(folder.file("red.mtl"), "newmtl red\nKd 1e300 0 0\n");
+    testing::write_file(folder.file("red.mtl"), "newmtl red\nKd 1e400 0 0\n");  // beyond a double
     testing::write_file(folder.file("endless.obj"), "mtllib endless.mtl\n" + face);
     run_process("ln -s /dev/zero " + quoted(folder.file("endless.mtl")));
     const std::string model = " --model " + quoted(folder.file("tile.obj"));
@@ -192,23 +192,27 @@ TEST(HostCommand, StoppedRunKeepsCompleteRowsOrLeavesTheOlderFileAlone) {
     EXPECT_EQ(run_process("ls -A " + quoted(folder.path())).out, "stopped.mov\n");
 }
 
-TEST(HostCommand, RendersAnObjModelInItsMaterialColours) {
+TEST(HostCommand, RendersAnObjModelInItsMaterialColoursOnTheBackgroundAsked) {
     TempFolder folder;
     testing::write_file(folder.file("tile.mtl"), "newmtl red\nKd 1 0 0\n");
     testing::write_file(folder.file("tile.obj"),
                         "mtllib tile.mtl\no Tile\nv -1 0 -1\nv 1 0 -1\nv 1 0 1\nv -1 0 1\nusemtl red\nf 1 2 3 4\n");
     const std::string out = folder.file("tile.mov");
-    const testing::ProcessResult r = run_process(host("--out " + quoted(out) + " --model " +
-                                                      quoted(folder.file("tile.obj")) +
-                                                      " --columns 1 --rows 1 --size 64x48 --codec raw"));
-    ASSERT_EQ(r.exit_code, 0) << r.err;
-    const std::vector<Image> frames = testing::decode_video(out, 64, 48);
-    ASSERT_EQ(frames.size(), 1u);
-    // Filmed from straight above, the tile fills the middle of the picture in red.
-    const Rgb centre = frames[0].at(32, 24);
-    EXPECT_GT(centre.r, 150);
-    EXPECT_LT(centre.g, 20);
-    EXPECT_LT(centre.b, 20);
+    for (const auto& [flag, background] : {std::pair{"", Rgb{38, 42, 52}}, std::pair{" --background white", Rgb{255, 255, 255}},
+                                           std::pair{" --background=#102030", Rgb{16, 32, 48}}}) {
+        const testing::ProcessResult r = run_process(host("--out " + quoted(out) + " --model " +
+                                                          quoted(folder.file("tile.obj")) +
+                                                          " --columns 1 --rows 1 --size 64x48 --codec raw" + flag));
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const std::vector<Image> frames = testing::decode_video(out, 64, 48);
+        ASSERT_EQ(frames.size(), 1u);
+        // Filmed from straight above, the tile fills the middle of the picture in red.
+        const Rgb centre = frames[0].at(32, 24);
+        EXPECT_GT(centre.r, 150);
+        EXPECT_LT(centre.g, 20);
+        EXPECT_LT(centre.b, 20);
+        EXPECT_EQ(frames[0].at(0, 0), background) << flag;
+    }
 }
 
 TEST(HostCommand, TraceShowsHostCallsWithReadableLabels) {

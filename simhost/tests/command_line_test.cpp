@@ -13,7 +13,7 @@ TEST(CommandLine, ReadsEveryFlagInBothSpellings) {
     const HostCommandLine c = parse({"--columns", "36", "--rows=7", "--upper-hemisphere", "--light-follows",
                                      "--stereo", "--method", "cross", "--parallax", "6.5", "--out", "a.mov",
                                      "--model", "m.obj", "--size", "640x480", "--codec", "raw", "--trace",
-                                     "--plugin", "p.so", "--abort-at", "5"});
+                                     "--plugin", "p.so", "--abort-at", "5", "--background", "white"});
     EXPECT_EQ(c.answers.columns, 36);
     EXPECT_EQ(c.answers.rows, 7);
     EXPECT_EQ(c.answers.upper_hemisphere, true);
@@ -29,6 +29,9 @@ TEST(CommandLine, ReadsEveryFlagInBothSpellings) {
     EXPECT_TRUE(c.trace);
     EXPECT_EQ(c.plugin, "p.so");
     EXPECT_EQ(c.abort_at, 5);
+    EXPECT_EQ(c.background, (Rgb{255, 255, 255}));
+    EXPECT_EQ(parse({"--out", "a", "--background", "#FF8000"}).background, (Rgb{255, 128, 0}));
+    EXPECT_EQ(parse({"--out", "a", "--background", "Black"}).background, (Rgb{0, 0, 0}));
 }
 
 TEST(CommandLine, LeavesUnsetAnswersToTheDialog) {
@@ -36,6 +39,7 @@ TEST(CommandLine, LeavesUnsetAnswersToTheDialog) {
     EXPECT_FALSE(c.answers.columns || c.answers.rows || c.answers.stereo || c.answers.parallax);
     EXPECT_EQ(c.size.width, 320);
     EXPECT_EQ(c.codec, FrameCodec::jpeg);
+    EXPECT_EQ(c.background, (Rgb{38, 42, 52}));
     EXPECT_TRUE(parse({"--help"}).help);  // no --out needed to ask for help
     EXPECT_TRUE(c.warnings.empty());
 }
@@ -72,6 +76,8 @@ TEST(CommandLine, RefusesBadInputNamingIt) {
         {{"--out", "a.mov", "--stereo", "--stereo"}, "--stereo"},
         {{"--out", "a.mov", "--out", "b.mov"}, "--out"},
         {{"--out", "a.mov", "--model"}, "--model"},
+        {{"--out", "a.mov", "--background", "#12345"}, "--background"},
+        {{"--out", "a.mov", "--background", "chartreuse-ish"}, "--background"},
     };
     for (const Case& c : cases) {
         try {
@@ -88,7 +94,7 @@ TEST(CommandLine, RefusesBadInputNamingIt) {
 TEST(CommandLine, HelpNamesEveryUserFlagAndNoTestingOne) {
     const std::string help = help_text();
     for (const char* flag : {"--columns", "--rows", "--upper-hemisphere", "--light-follows", "--stereo", "--method",
-                             "--parallax", "--out", "--model", "--size", "--codec", "--trace", "--plugin", "--help",
+                             "--parallax", "--out", "--model", "--size", "--background", "--codec", "--trace", "--plugin", "--help",
                              "--version"})
         EXPECT_NE(help.find(flag), std::string::npos) << flag;
     EXPECT_EQ(help.find("--abort-at"), std::string::npos);
