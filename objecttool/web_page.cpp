@@ -299,6 +299,13 @@ void write_web_page(const std::vector<std::string>& movie_paths, const std::stri
     const fs::path parent = page.has_parent_path() ? page.parent_path() : fs::path(".");
     const std::string name = page.stem().string() + "-frames";
     const fs::path target = parent / name;
+    // Only a frames folder of an earlier page is replaced: a file or a link of the
+    // user's by that name is never moved aside and removed.
+    std::error_code status_error;
+    const fs::file_status existing = fs::symlink_status(target, status_error);
+    if (fs::exists(existing) && !fs::is_directory(existing))
+        throw tool_error("Cannot write the page's frames into " + target.string() +
+                         ": it exists and is not a folder; move it away or choose another page name.");
     std::string temp = (parent / ("." + name + ".part-XXXXXX")).string();
     if (!::mkdtemp(temp.data())) throw tool_error("Cannot write " + target.string() + ": " + std::strerror(errno) + ".");
     ::chmod(temp.c_str(), 0777 & ~file_mask());

@@ -197,6 +197,10 @@ TEST(WebPage, EveryFrameArrivesAsAsciiAndOtherCodecsBecomeJpeg) {
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(medialayer::testing::read_bytes(dir.file("raw page-frames/" + std::to_string(i) + ".jpg"))[0], 0xFF);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"raw page-frames", "raw page.html", "raw.mov"}));
+    // A file of the user's where the frames folder would go is refused, never moved aside and removed.
+    medialayer::testing::write_bytes(dir.file("notes-frames"), {'k', 'e', 'e', 'p'});
+    EXPECT_THROW(write_web_page(dir.file("raw.mov"), dir.file("notes.html"), options), tool_error);
+    EXPECT_EQ(medialayer::testing::read_bytes(dir.file("notes-frames")), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
 }
 
 TEST(Frames, DamagedFramesAreRefusedByName) {
