@@ -83,7 +83,9 @@ void check_input(const std::string& role, const std::string& path) {
 void RunFiles::check() const {
     for (const auto& [role, path] : inputs_) check_input(role, path);
     for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        const auto& [role, path] = outputs_[i];
+        // Named, not a structured binding: clang 14 (the fuzzing build) cannot capture those in a lambda.
+        const std::string& role = outputs_[i].first;
+        const std::string& path = outputs_[i].second;
         auto clash = [&](const std::pair<std::string, std::string>& other) {
             if (same_file(path, other.second))
                 throw usage_error(capitalised(role) + " " + path + " is " + other.first + " " + other.second +
