@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "objecttool/big_endian_reader.h"
+#include "medialayer/big_endian.h"
 
 namespace objecttool {
 
@@ -31,7 +31,7 @@ bool fits(std::uint64_t offset, std::uint64_t size, std::uint64_t file_size) {
 
 std::optional<MacFile> macbinary(const std::vector<std::uint8_t>& h, std::uint64_t file_size, const std::string& path) {
     if (h.size() < macbinary_header || h[0] != 0 || h[74] != 0 || h[82] != 0 || h[1] < 1 || h[1] > 63) return std::nullopt;
-    BigEndianReader r(h.data() + 83, 8);
+    medialayer::ByteReader r(h.data() + 83, 8);
     const std::uint64_t data_size = r.u32(), resource_size = r.u32();
     const std::uint16_t stored_crc = std::uint16_t(h[124] << 8 | h[125]);
     // MacBinary I has no check sum: its zero bytes 99-125 stand in for one.
@@ -41,7 +41,7 @@ std::optional<MacFile> macbinary(const std::vector<std::uint8_t>& h, std::uint64
     const std::uint64_t resource_at = macbinary_header + (data_size + 127) / 128 * 128;
     if (!fits(macbinary_header, data_size, file_size) || !fits(resource_at, resource_size, file_size)) return std::nullopt;
     MacFile file{MacWrapper::macbinary, path, std::nullopt, std::nullopt, 0, 0};
-    BigEndianReader finder(h.data() + 65, 8);
+    medialayer::ByteReader finder(h.data() + 65, 8);
     file.file_type = finder.u32();
     file.creator = finder.u32();
     if (data_size) file.data_fork = ForkSpan{macbinary_header, data_size};
@@ -60,7 +60,7 @@ std::string apple_double_data_path(const std::string& path) {
 
 std::optional<MacFile> apple_single_or_double(const std::vector<std::uint8_t>& h, std::uint64_t file_size,
                                               const std::string& path) {
-    BigEndianReader r(h);
+    medialayer::ByteReader r(h);
     const std::uint32_t magic = r.u32();
     if (magic != apple_single_magic && magic != apple_double_magic) return std::nullopt;
     r.skip(4 + 16);  // version, filler
@@ -74,7 +74,7 @@ std::optional<MacFile> apple_single_or_double(const std::vector<std::uint8_t>& h
         if (id == entry_resource_fork) file.resource_fork = ForkSpan{offset, length};
         // Finder info starts with the type and creator; the header bytes read hold them when they are early enough.
         if (id == entry_finder_info && length >= 8 && std::uint64_t(offset) + 8 <= h.size()) {
-            BigEndianReader finder(h.data() + offset, 8);
+            medialayer::ByteReader finder(h.data() + offset, 8);
             file.file_type = finder.u32();
             file.creator = finder.u32();
         }
@@ -106,15 +106,15 @@ std::optional<MacFile> recognise_mac_file(const std::vector<std::uint8_t>& head,
 }
 
 std::optional<std::vector<std::uint8_t>> find_resource(const std::vector<std::uint8_t>& fork, std::uint32_t type) {
-    BigEndianReader header(fork);
+    medialayer::ByteReader header(fork);
     const std::uint32_t data_at = header.u32(), map_at = header.u32(), data_size = header.u32(), map_size = header.u32();
     if (!header.ok() || !fits(data_at, data_size, fork.size()) || !fits(map_at, map_size, fork.size())) return std::nullopt;
     const std::uint8_t* map = fork.data() + map_at;
-    BigEndianReader m(map, map_size);
+    medialayer::ByteReader m(map, map_size);
     m.skip(24);
     const std::uint16_t types_at = m.u16();
     if (!m.ok() || types_at > map_size) return std::nullopt;
-    BigEndianReader types(map + types_at, map_size - types_at);
+    medialayer::ByteReader types(map + types_at, map_size - types_at);
     const unsigned type_count = unsigned(types.u16()) + 1;
     for (unsigned i = 0; i < type_count && types.ok(); ++i) {
         const std::uint32_t this_type = types.u32();
@@ -122,11 +122,11 @@ std::optional<std::vector<std::uint8_t>> find_resource(const std::vector<std::ui
         const std::uint16_t refs_at = types.u16();
         if (!types.ok() || this_type != type) continue;
         if (std::size_t(types_at) + refs_at > map_size) return std::nullopt;
-        BigEndianReader ref(map + types_at + refs_at, map_size - types_at - refs_at);
+        medialayer::ByteReader ref(map + types_at + refs_at, map_size - types_at - refs_at);
         ref.skip(4);  // ID, name offset
         const std::uint32_t at = ref.u32() & 0xFFFFFF;  // attributes in the high byte
         if (!ref.ok() || at > data_size - std::min<std::uint32_t>(data_size, 4) || data_size < 4) return std::nullopt;
-        BigEndianReader length(fork.data() + data_at + at, 4);
+        medialayer::ByteReader length(fork.data() + data_at + at, 4);
         const std::uint32_t size = length.u32();
         if (size > data_size - at - 4) return std::nullopt;
         const std::uint8_t* bytes = fork.data() + data_at + at + 4;

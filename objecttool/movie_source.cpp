@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "objecttool/big_endian_reader.h"
+#include "medialayer/big_endian.h"
 #include "objecttool/object_movie.h"
 #include "objecttool/tool_error.h"
 #include "objecttool/zlib_inflate.h"
@@ -27,7 +27,7 @@ struct Atom {
 std::vector<Atom> atoms_in(const std::uint8_t* data, std::size_t size) {
     std::vector<Atom> atoms;
     for (std::size_t at = 0; size - at >= 8;) {
-        BigEndianReader r(data + at, size - at);
+        medialayer::ByteReader r(data + at, size - at);
         std::uint64_t atom_size = r.u32();
         const std::uint32_t type = r.u32();
         std::size_t header = 8;
@@ -69,7 +69,7 @@ public:
     std::optional<Atom> find_atom(ForkSpan span, std::uint32_t type) {
         for (std::uint64_t at = 0; span.size - at >= 8;) {
             const std::vector<std::uint8_t> head = read(span.offset + at, 16);
-            BigEndianReader r(head);
+            medialayer::ByteReader r(head);
             std::uint64_t size = r.u32();
             const std::uint32_t this_type = r.u32();
             std::uint64_t header = 8;
@@ -131,7 +131,7 @@ MovieSource open_mac_file(InputFile& file, const MacFile& mac, const std::string
         if (mac.resource_fork->size > max_movie_header) throw tool_error(what + " with a resource fork larger than this tool reads.");
         moov = find_resource(file.read(mac.resource_fork->offset, mac.resource_fork->size), four_cc("moov"));
         // The resource holds a whole 'moov' atom; some writers kept only its payload.
-        if (moov && moov->size() >= 8 && BigEndianReader(moov->data() + 4, 4).u32() == four_cc("moov"))
+        if (moov && moov->size() >= 8 && medialayer::ByteReader(moov->data() + 4, 4).u32() == four_cc("moov"))
             moov->erase(moov->begin(), moov->begin() + 8);
     }
     if (!moov && mac.data_fork && mac.data_path == path)
@@ -161,7 +161,7 @@ std::vector<std::string> reference_targets(const std::vector<std::uint8_t>& rmra
         const std::vector<Atom> parts = atoms_in(body.data(), body.size());
         const Atom* rdrf = find(parts, four_cc("rdrf"));
         if (!rdrf) continue;
-        BigEndianReader r(body.data() + rdrf->offset, std::size_t(rdrf->size));
+        medialayer::ByteReader r(body.data() + rdrf->offset, std::size_t(rdrf->size));
         r.u32();  // flags
         const std::uint32_t type = r.u32(), size = r.u32();
         if (!r.ok() || size > r.remaining()) continue;
@@ -183,10 +183,10 @@ std::optional<std::vector<std::uint8_t>> expand_movie_header(const std::vector<s
     const std::vector<Atom> children = atoms_in(cmov.data(), cmov.size());
     const Atom *dcom = find(children, four_cc("dcom")), *cmvd = find(children, four_cc("cmvd"));
     if (!dcom || !cmvd || dcom->size < 4 || cmvd->size < 4) return std::nullopt;
-    const std::uint32_t method = BigEndianReader(cmov.data() + dcom->offset, 4).u32();
+    const std::uint32_t method = medialayer::ByteReader(cmov.data() + dcom->offset, 4).u32();
     if (method != four_cc("zlib"))
         throw tool_error(path + " compresses its movie header with '" + fourcc_text(method) + "'; this tool reads zlib.");
-    const std::uint32_t expanded_size = BigEndianReader(cmov.data() + cmvd->offset, 4).u32();
+    const std::uint32_t expanded_size = medialayer::ByteReader(cmov.data() + cmvd->offset, 4).u32();
     const std::uint64_t stream_size = cmvd->size - 4;
     if (expanded_size < 8 || expanded_size > limit || expanded_size > stream_size * max_inflate_ratio) return std::nullopt;
     auto moov = inflate_exactly(cmov.data() + cmvd->offset + 4, std::size_t(stream_size), expanded_size);

@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "objecttool/big_endian_reader.h"
+#include "medialayer/big_endian.h"
 
 namespace objecttool {
 
@@ -25,7 +25,7 @@ void each_field(Record& r, Visit&& visit) {
 
 std::optional<ObjectInfoRecord> ObjectInfoRecord::parse(const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() < size) return std::nullopt;
-    BigEndianReader r(bytes);
+    medialayer::ByteReader r(bytes);
     ObjectInfoRecord record;
     each_field(record, [&](auto& field) {
         using T = std::remove_reference_t<decltype(field)>;
@@ -37,10 +37,12 @@ std::optional<ObjectInfoRecord> ObjectInfoRecord::parse(const std::vector<std::u
 }
 
 void ObjectInfoRecord::write(std::vector<std::uint8_t>& out) const {
+    medialayer::ByteWriter w(out);
     each_field(*this, [&](const auto& field) {
         using T = std::remove_cvref_t<decltype(field)>;
-        if constexpr (std::is_same_v<T, float>) put_f32(out, field);
-        else put_be(out, field, int(sizeof(T)));
+        if constexpr (std::is_same_v<T, float>) w.f32(field);
+        else if constexpr (sizeof(T) == 2) w.u16(std::uint16_t(field));
+        else w.u32(std::uint32_t(field));
     });
 }
 

@@ -1,6 +1,6 @@
 #include "objecttool/qt_atom_container.h"
 
-#include "objecttool/big_endian_reader.h"
+#include "medialayer/big_endian.h"
 #include "quicktime/qt_types.h"
 
 namespace objecttool {
@@ -11,7 +11,7 @@ constexpr std::uint32_t root_type = four_cc("sean");
 
 // The atom at the reader's position, its children read within its size.
 bool parse_atom(const std::uint8_t* data, std::size_t size, int depth, QtAtom& out) {
-    BigEndianReader r(data, size);
+    medialayer::ByteReader r(data, size);
     const std::uint32_t atom_size = r.u32();
     out.type = r.u32();
     out.id = r.u32();
@@ -51,19 +51,20 @@ std::size_t QtAtom::size() const {
 }
 
 void QtAtom::write(std::vector<std::uint8_t>& out) const {
-    put_be(out, size(), 4);
-    put_be(out, type, 4);
-    put_be(out, id, 4);
-    put_be(out, 0, 2);
-    put_be(out, children.size(), 2);
-    put_be(out, 0, 4);
+    medialayer::ByteWriter w(out);
+    w.u32(std::uint32_t(size()));
+    w.u32(type);
+    w.u32(id);
+    w.u16(0);
+    w.u16(std::uint16_t(children.size()));
+    w.u32(0);
     if (children.empty()) out.insert(out.end(), data.begin(), data.end());
     for (const auto& c : children) c.write(out);
 }
 
 std::optional<QtAtomContainer> QtAtomContainer::parse(const std::uint8_t* data, std::size_t size) {
     auto root_at = [&](std::size_t at) {
-        return size >= at + 8 && BigEndianReader(data + at + 4, 4).u32() == root_type;
+        return size >= at + 8 && medialayer::ByteReader(data + at + 4, 4).u32() == root_type;
     };
     std::size_t at = root_at(header_size) ? header_size : root_at(0) ? 0 : size;
     if (at == size) return std::nullopt;

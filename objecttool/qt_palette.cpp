@@ -1,6 +1,6 @@
 #include "objecttool/qt_palette.h"
 
-#include "objecttool/big_endian_reader.h"
+#include "medialayer/big_endian.h"
 
 namespace objecttool {
 
@@ -55,7 +55,7 @@ std::optional<std::array<std::uint32_t, 256>> description_palette(const medialay
     }
     if (d.color_table_id != 0) return system_palette(bits);
     // The description's own table: seed, flags, count - 1, then index and 16-bit red, green, blue.
-    BigEndianReader r(d.extra);
+    medialayer::ByteReader r(d.extra);
     r.skip(6);
     const unsigned count = unsigned(r.u16()) + 1;
     p = system_palette(bits);

@@ -1,6 +1,6 @@
 #include "atom_reader.h"
 
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 
 namespace medialayer {
 

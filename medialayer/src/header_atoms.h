@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 #include "movie_model.h"
 
 namespace medialayer {

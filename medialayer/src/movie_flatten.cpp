@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <map>
 
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 #include "file_io.h"
 #include "movie_model.h"
 #include "movie_serializer.h"

@@ -1,7 +1,7 @@
 // AddMovieResource into the data fork: the movie atom goes at the end of the
 // file, replacing the movie atom that ended it before.
 #include "atom_reader.h"
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 #include "file_io.h"
 #include "movie_model.h"
 #include "movie_serializer.h"

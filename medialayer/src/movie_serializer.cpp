@@ -4,7 +4,7 @@
 #include <map>
 #include <utility>
 
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 #include "data_ref_atom.h"
 #include "header_atoms.h"
 #include "sample_description_atom.h"

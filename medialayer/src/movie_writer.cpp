@@ -3,7 +3,7 @@
 // which is renamed over the target only once the movie is complete.
 #include <memory>
 
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 #include "file_io.h"
 #include "medialayer/movie_api.h"
 #include "movie_model.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "big_endian.h"
+#include "medialayer/big_endian.h"
 #include "movie_model.h"
 
 namespace medialayer {

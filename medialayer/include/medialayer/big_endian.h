@@ -1,5 +1,6 @@
 // Big-endian byte access for QuickTime atoms: a bounds-checked reader that
 // never reads past its span, and an appending writer that patches atom sizes.
+// Public, so the tools that parse QuickTime records of their own read them the same way.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@ namespace medialayer {
 class ByteReader {
 public:
     ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit ByteReader(const std::vector<std::uint8_t>& bytes) : ByteReader(bytes.data(), bytes.size()) {}
 
     bool ok() const { return ok_; }
     std::size_t remaining() const { return size_ - pos_; }
@@ -34,6 +36,12 @@ public:
     std::int16_t s16() { return std::int16_t(u16()); }
     std::int32_t s32() { return std::int32_t(u32()); }
     std::int64_t s64() { return std::int64_t(u64()); }
+    float f32() {
+        const std::uint32_t bits = u32();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
     // Copies n bytes; an empty vector and failure when fewer remain.
     std::vector<std::uint8_t> bytes(std::size_t n) {
         if (!has(n)) {
@@ -78,6 +86,11 @@ public:
     void u16(std::uint16_t v) { put(v, 2); }
     void u32(std::uint32_t v) { put(v, 4); }
     void u64(std::uint64_t v) { put(v, 8); }
+    void f32(float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        u32(bits);
+    }
     void zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
     void bytes(const void* data, std::size_t n) {
         const auto* p = static_cast<const std::uint8_t*>(data);
