@@ -101,6 +101,9 @@ status is 1 when any failed.
     commandkit::add_switch(web, "--folder",
                            "a small page plus PAGE-frames/, one JPEG file per\nframe, for web servers", "Options");
     commandkit::add_switch(web, "--bare", "no heading, hint or margins, for embedding", "Options");
+    commandkit::add_switch(web, "--grow",
+                           "let the viewer fill the space it is given, larger\nthan the frames' own size (they are scaled up)",
+                           "Options");
     commandkit::add_value(web, "--intro", "TURNS|hover",
                           "spin TURNS times when the viewer comes into view,\nor while the mouse is over it", "Options");
     commandkit::add_value(web, "--stereo", "parallel|cross",
@@ -200,6 +203,7 @@ view (the source's where it was chosen).
         options.autoplay = commandkit::given(web.get_option("--autoplay"));
         options.folder = commandkit::given(web.get_option("--folder"));
         options.bare = commandkit::given(web.get_option("--bare"));
+        options.grow = commandkit::given(web.get_option("--grow"));
         if (auto v = value("--title")) options.title = *v;
         if (auto v = value("--view")) {
             const std::size_t comma = v->find(',');

@@ -187,6 +187,8 @@ void write_page(const AppendBytes& out, const std::vector<PageViewer>& viewers, 
              {"title", html_text(v.title)},
              {"ratio", std::to_string(double(width) / height)},
              {"width", std::to_string(width)},
+             // The box fits the space it is given; without --grow never beyond the frame's own size.
+             {"cap", options.grow ? "100%" : std::to_string(width) + "px"},
              {"height", std::to_string(height)},
              {"column", std::to_string(column)},
              {"row", std::to_string(row)},

@@ -26,6 +26,7 @@ struct WebOptions {
     std::optional<OpeningView> view;      // open on this view instead of the record's
     bool folder = false;                  // frames as files in PAGE-frames/ beside the page
     bool bare = false;                    // no heading, no hint, no margins: for embedding
+    bool grow = false;                    // may show frames larger than their own size, to fill the space given
     int intro_turns = 0;                  // turns of a spin when the viewer first comes into view
     bool intro_hover = false;             // spin while the mouse is over the viewer
 };

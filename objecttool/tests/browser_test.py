@@ -221,6 +221,7 @@ def make_pages():
     run(TOOL, 'web', 'object.mov', '-o', 'titled.html', '--title', 'Vase <blue>', '--view', '4,2')
     run(TOOL, 'web', 'object.mov', '-o', 'folder.html', '--folder')
     run(TOOL, 'web', 'object.mov', '-o', 'bare.html', '--bare', '--intro', '1')
+    run(TOOL, 'web', 'object.mov', '-o', 'grown.html', '--grow')
     run(HOST, '--stereo', '--columns', '6', '--rows', '1', '--size', '120x90', '--out', 'pair.mov')
     run(TOOL, 'web', 'pair.mov', '--stereo', 'parallel', '--autoplay', '-o', 'pair.html')
     run(HOST, '--columns', '12', '--rows', '2', '--size', '1280x960', '--antialias', '1', '--out', 'large.mov')
@@ -527,6 +528,11 @@ def main():
         v.open('titled.html')
         c.check('--title names the page and the viewer', v.d.title == 'Vase <blue>' and attr('aria-label') == 'Vase <blue>')
         shows('--view opens on that view', 3, 1)
+        c.check('the viewer stops at the frame\'s own width', v.rect()[2] == 160, str(v.rect()))
+        v.open('grown.html')
+        box, bar = v.rect(), v.js("return document.querySelector('.ov-bar').getBoundingClientRect().bottom")
+        c.check('--grow: the 160 x 120 frames fill the space, the controls still on screen',
+                box[2] > 300 and bar <= 420, '%s, controls end at %s' % (box, bar))
 
         # Screens: a large movie fits the window's height with its controls in view, on a laptop and a phone
         # either way round; at device pixel ratio 2 the canvas has a pixel for each of the screen's.
