@@ -56,6 +56,16 @@ expect 0 "" "$tool" web movie.mov -o link.html
 [ -L link.html ] || fail "the link was replaced by a file"
 grep -q "<html" pages/target.html || fail "the page did not go where the link points"
 
+# select's new movie follows the same rules: never its own input, written through a link, mode kept.
+expect 2 "is the movie" "$tool" select movie.mov -o hard.mov --columns 1
+cmp -s movie.mov original.mov || { fail "select changed its input movie"; cp original.mov movie.mov; }
+echo "an older movie" >pages/ring.mov && chmod 600 pages/ring.mov && ln -s pages/ring.mov ring-link.mov
+expect 0 "" "$tool" select movie.mov -o ring-link.mov --columns 1
+[ -L ring-link.mov ] || fail "select replaced the link by a file"
+[ "$(stat -c %a pages/ring.mov)" = 600 ] || fail "select's private movie came back $(stat -c %a pages/ring.mov)"
+"$tool" inspect ring-link.mov | grep -q "grid *1 columns x 1 rows" || fail "select's movie through the link is not 1 x 1"
+[ -z "$(find pages -name '.*')" ] || fail "select left a temporary in pages/"
+
 # Permissions are kept; a read-only file is refused for its (non-root) owner.
 echo "private" >private.html && chmod 600 private.html
 expect 0 "" "$tool" web movie.mov -o private.html
